@@ -1,0 +1,187 @@
+#include "app/target_user.h"
+
+#include <sddl.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kNoConsoleSession = 0xFFFFFFFF;
+constexpr DWORD kProcessIdCapacity = 1024;
+constexpr DWORD kTokenUserBytes = 1024;
+constexpr DWORD kConsoleSidBytes = 256;
+constexpr DWORD kDomainUnits = 260;
+constexpr DWORD kAccountSidBytes = 260;
+
+// Copies `units` UTF-16 units into `target`, terminated, into a buffer of at least the
+// standard capacity; a longer text gets a buffer of its own size.
+void CopyUnits(WideString& target, const wchar_t* source, size_t units) {
+    size_t capacity = units + 1;
+    if (capacity < kTargetUserTextCapacity + 1) {
+        capacity = kTargetUserTextCapacity + 1;
+    }
+    wchar_t* buffer = target.PrepareBuffer(static_cast<int32_t>(capacity));
+    memcpy(buffer, source, units * sizeof(wchar_t));
+    buffer[units] = 0;
+    target.MarkForRecount();
+}
+
+// The string form of `sid` into `target`; false (and `target` untouched) on failure.
+bool CopySidText(WideString& target, PSID sid) {
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) {
+        return false;
+    }
+    CopyUnits(target, text, wcslen(text));
+    LocalFree(text);
+    return true;
+}
+
+// The user SID of `token`, read into `buffer`, or null.
+PSID TokenUserSid(const SessionCalls& calls, HANDLE token, BYTE (&buffer)[kTokenUserBytes]) {
+    memset(buffer, 0, sizeof buffer);
+    DWORD returned = 0;
+    if (!calls.getTokenInformation(token, TokenUser, buffer, sizeof buffer, &returned)) {
+        return nullptr;
+    }
+    PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+    return sid && IsValidSid(sid) ? sid : nullptr;
+}
+
+}  // namespace
+
+SessionHandle FindConsoleUser(WideString& name, WideString& sid, const SessionCalls& calls) {
+    SessionHandle token(calls);
+    const DWORD session = calls.activeConsoleSessionId();
+    if (session == kNoConsoleSession) {
+        return token;
+    }
+
+    LPWSTR sessionUser = nullptr;
+    DWORD bytes = 0;
+    BOOL queried = calls.querySessionInformation(WTS_CURRENT_SERVER_HANDLE, session, WTSUserName, &sessionUser,
+                                                 &bytes);
+    if (!queried || bytes == 0 || !sessionUser) {
+        if (sessionUser) {
+            calls.freeSessionMemory(sessionUser);
+        }
+        return token;
+    }
+    // The returned bytes need not end in a terminator; copy at most what was returned.
+    size_t units = bytes / sizeof(wchar_t);
+    units = wcsnlen(sessionUser, units);
+    CopyUnits(name, sessionUser, units);
+    calls.freeSessionMemory(sessionUser);
+    if (name.IsEmpty()) {
+        return token;  // a session with nobody logged on
+    }
+
+    BYTE consoleSid[kConsoleSidBytes] = {};
+    DWORD consoleSidBytes = sizeof consoleSid;
+    wchar_t domain[kDomainUnits + 1] = {};
+    DWORD domainUnits = kDomainUnits;
+    SID_NAME_USE use = SidTypeUnknown;
+    if (!calls.lookupAccountName(nullptr, name.CStr(), consoleSid, &consoleSidBytes, domain, &domainUnits, &use) ||
+        !IsValidSid(consoleSid)) {
+        return token;
+    }
+
+    BYTE tokenUser[kTokenUserBytes];
+    PSID matched = nullptr;
+
+    // Started by the console user: our own token says so without looking further.
+    DWORD ownSession = 0;
+    if (calls.processIdToSessionId(calls.currentProcessId(), &ownSession) && ownSession == session) {
+        HANDLE own = nullptr;
+        if (calls.openProcessToken(calls.currentProcess(), TOKEN_QUERY, &own)) {
+            token.Reset(own);
+            PSID user = TokenUserSid(calls, own, tokenUser);
+            if (user && EqualSid(user, consoleSid)) {
+                matched = user;
+            }
+        }
+    }
+
+    SessionHandle process(calls);
+    if (!matched) {
+        DWORD ids[kProcessIdCapacity] = {};
+        DWORD returned = 0;
+        DWORD count = 0;
+        if (calls.enumProcesses(ids, sizeof ids, &returned)) {
+            count = returned / sizeof(DWORD);
+            if (count > kProcessIdCapacity) {
+                count = kProcessIdCapacity;
+            }
+        }
+        for (DWORD i = 0; i < count && !matched; ++i) {
+            DWORD processSession = 0;
+            if (!calls.processIdToSessionId(ids[i], &processSession) || processSession != session) {
+                continue;
+            }
+            process.Reset(calls.openProcess(PROCESS_QUERY_INFORMATION, FALSE, ids[i]));
+            if (!process.IsOpen()) {
+                continue;
+            }
+            token.Close();
+            HANDLE opened = nullptr;
+            if (!calls.openProcessToken(process.handle, TOKEN_QUERY, &opened)) {
+                continue;
+            }
+            token.Reset(opened);
+            PSID user = TokenUserSid(calls, opened, tokenUser);
+            if (user && EqualSid(user, consoleSid)) {
+                matched = user;
+            }
+        }
+    }
+
+    if (!matched) {
+        token.Close();
+        return token;
+    }
+    CopySidText(sid, matched);
+    return token;
+}
+
+bool AccountNameToSid(WideString& text, const SessionCalls& calls) {
+    BYTE sid[kAccountSidBytes] = {};
+    DWORD sidBytes = sizeof sid;
+    wchar_t domain[kDomainUnits + 1] = {};
+    DWORD domainUnits = kDomainUnits;
+    SID_NAME_USE use = SidTypeUnknown;
+    if (!calls.lookupAccountName(nullptr, text.CStr(), sid, &sidBytes, domain, &domainUnits, &use) ||
+        !IsValidSid(sid)) {
+        return false;
+    }
+    return CopySidText(text, sid);
+}
+
+void ResolveTargetUser(TargetUser& user, const SessionCalls& calls) {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    user.sid.PrepareBuffer(kTargetUserTextCapacity + 1);
+    user.userName.PrepareBuffer(kTargetUserTextCapacity + 1);
+
+    SessionHandle token = FindConsoleUser(user.userName, user.sid, calls);
+    if (!user.userName.IsEmpty() && !user.sid.IsEmpty()) {
+        return;
+    }
+
+    // The account running the program. Read into a buffer of its own, so that a failure
+    // leaves the console user's name (or nothing) as it was; a name longer than the
+    // standard capacity is read again at its own size.
+    DWORD units = kTargetUserTextCapacity;
+    WideString running;
+    running.PrepareBuffer(kTargetUserTextCapacity + 1);
+    BOOL named = calls.getUserName(running.Text(), &units);
+    if (!named && GetLastError() == ERROR_INSUFFICIENT_BUFFER && units > kTargetUserTextCapacity) {
+        running.PrepareBuffer(static_cast<int32_t>(units) + 1);
+        named = calls.getUserName(running.Text(), &units);
+    }
+    if (named) {
+        running.MarkForRecount();
+        CopyUnits(user.userName, running.CStr(), static_cast<size_t>(running.Length()));
+    }
+
+    CopyUnits(user.sid, user.userName.CStr(), static_cast<size_t>(user.userName.Length()));
+    AccountNameToSid(user.sid, calls);
+}

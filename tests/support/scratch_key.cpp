@@ -1,0 +1,126 @@
+#include "support/scratch_key.h"
+
+#include <gtest/gtest.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <vector>
+
+std::wstring CurrentUserSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return L"";
+    }
+    std::vector<BYTE> buffer(1024);
+    DWORD returned = 0;
+    std::wstring result;
+    if (GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &returned)) {
+        wchar_t* text = nullptr;
+        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+            result = text;
+            LocalFree(text);
+        }
+    }
+    CloseHandle(token);
+    return result;
+}
+
+ScratchKey::ScratchKey() {
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "outside-a-test";
+    std::wstring wide(name.begin(), name.end());
+    for (wchar_t& c : wide) {
+        if (c == L'/') {
+            c = L'_';
+        }
+    }
+    subkey = CurrentUserSid() + L"\\Software\\VelloranTests\\" + wide;
+    path = L"HKU\\" + subkey;
+    RawDeleteTree(HKEY_USERS, subkey);
+    RawCreateKey(HKEY_USERS, subkey);
+}
+
+ScratchKey::~ScratchKey() {
+    RawDeleteTree(HKEY_USERS, subkey);
+}
+
+bool RawKeyExists(HKEY root, const std::wstring& subkey, REGSAM view) {
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | view, &key);
+    if (status == ERROR_SUCCESS) {
+        RegCloseKey(key);
+    }
+    return status != ERROR_FILE_NOT_FOUND;
+}
+
+void RawCreateKey(HKEY root, const std::wstring& subkey, REGSAM view) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void RawSetValue(HKEY root, const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data,
+                 DWORD bytes, REGSAM view) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+bool RawValueExists(HKEY root, const std::wstring& subkey, const wchar_t* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    bool exists = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return exists;
+}
+
+void RawDeleteTree(HKEY root, const std::wstring& subkey, REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
+        RegDeleteTreeW(key, nullptr);
+        RegCloseKey(key);
+        RegDeleteKeyExW(root, subkey.c_str(), view, 0);
+    }
+}
+
+namespace {
+
+void SetUsersKeyDacl(const std::wstring& subkey, PACL acl) {
+    std::wstring name = L"USERS\\" + subkey;
+    ASSERT_EQ(SetNamedSecurityInfoW(&name[0], SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, acl,
+                                    nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+}  // namespace
+
+void DenyToCurrentUser(const std::wstring& subkey, DWORD denied) {
+    PSID user = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidW(CurrentUserSid().c_str(), &user));
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD everyoneSize = sizeof everyone;
+    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &everyoneSize));
+    alignas(DWORD) BYTE buffer[1024];
+    PACL acl = reinterpret_cast<PACL>(buffer);
+    ASSERT_TRUE(InitializeAcl(acl, sizeof buffer, ACL_REVISION));
+    ASSERT_TRUE(AddAccessDeniedAce(acl, ACL_REVISION, denied, user));
+    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone));
+    SetUsersKeyDacl(subkey, acl);
+    LocalFree(user);
+}
+
+void AllowEverything(const std::wstring& subkey) {
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD everyoneSize = sizeof everyone;
+    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &everyoneSize));
+    alignas(DWORD) BYTE buffer[256];
+    PACL acl = reinterpret_cast<PACL>(buffer);
+    ASSERT_TRUE(InitializeAcl(acl, sizeof buffer, ACL_REVISION));
+    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone));
+    SetUsersKeyDacl(subkey, acl);
+}

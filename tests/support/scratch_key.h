@@ -1,0 +1,36 @@
+// Registry keys of the Wine user for one test: made fresh, deleted afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The string SID of the user running the tests, read from the process token.
+std::wstring CurrentUserSid();
+
+// "HKU\<sid>\Software\VelloranTests\<suite>.<test>", removed before and after the test.
+struct ScratchKey {
+    std::wstring path;      // as a registry path of the program
+    std::wstring subkey;    // the same below HKEY_USERS
+
+    ScratchKey();
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+
+    std::wstring Path(const std::wstring& below) const { return path + L"\\" + below; }
+};
+
+// Raw helpers on HKEY_USERS subkeys, independent of the code under test.
+bool RawKeyExists(HKEY root, const std::wstring& subkey, REGSAM view = 0);
+void RawCreateKey(HKEY root, const std::wstring& subkey, REGSAM view = 0);
+void RawSetValue(HKEY root, const std::wstring& subkey, const wchar_t* name, DWORD type, const void* data,
+                 DWORD bytes, REGSAM view = 0);
+bool RawValueExists(HKEY root, const std::wstring& subkey, const wchar_t* name);
+void RawDeleteTree(HKEY root, const std::wstring& subkey, REGSAM view = 0);
+
+// Replaces the DACL of HKU\<subkey> by: deny `denied` to the current user, allow the
+// rest to everyone. Wine enforces deny entries for read and write rights on open.
+void DenyToCurrentUser(const std::wstring& subkey, DWORD denied);
+// Gives HKU\<subkey> a DACL that allows everything to everyone again.
+void AllowEverything(const std::wstring& subkey);
