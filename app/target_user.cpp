@@ -118,6 +118,7 @@ SessionHandle FindConsoleUser(WideString& name, WideString& sid, const SessionCa
             if (!calls.processIdToSessionId(ids[i], &processSession) || processSession != session) {
                 continue;
             }
+            process.Close();
             process.Reset(calls.openProcess(PROCESS_QUERY_INFORMATION, FALSE, ids[i]));
             if (!process.IsOpen()) {
                 continue;

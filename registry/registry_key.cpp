@@ -10,6 +10,14 @@ bool IsHandle(HKEY key) {
     return key && key != reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE);
 }
 
+// HKEY_CLASSES_ROOT to HKEY_CURRENT_USER_LOCAL_SETTINGS. Wine answers an open of a bare
+// root with the predefined handle itself; closing that would close the process's cached
+// root for every later call.
+bool IsPredefined(HKEY key) {
+    auto value = reinterpret_cast<uintptr_t>(key);
+    return value >= 0x80000000u && value <= 0x80000007u;
+}
+
 }  // namespace
 
 RegistryKey::RegistryKey(RegistryKey&& other) noexcept : handle(other.handle) {
@@ -29,7 +37,7 @@ bool RegistryKey::IsOpen() const {
 }
 
 void RegistryKey::Close() {
-    if (IsHandle(handle)) {
+    if (IsHandle(handle) && !IsPredefined(handle)) {
         RegCloseKey(handle);
     }
     handle = nullptr;

@@ -31,7 +31,10 @@ const ParseCase kParseCases[] = {
     {L"Software\\Classes", nullptr, 0, L"Software\\Classes"},
     {L"HKLM6432\\X", nullptr, KEY_WOW64_32KEY, L"HKLM6432\\X"},
     {L"HK\\Software", nullptr, 0, L"HK\\Software"},
-    {L"64\\Software", nullptr, KEY_WOW64_64KEY, L"64\\Software"},
+    // The backslash at position 3 lies before the separator window: the whole text is
+    // the root name, and no suffix is taken from it.
+    {L"64\\Software", nullptr, 0, L"64\\Software"},
+    {L"64", nullptr, KEY_WOW64_64KEY, L"64"},
     {L"", nullptr, 0, L""},
     {L"\\HKLM\\Software", nullptr, 0, L"\\HKLM\\Software"},
     {L"HKLMX\\Software", nullptr, 0, L"HKLMX\\Software"},
