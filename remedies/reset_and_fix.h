@@ -1,0 +1,35 @@
+// Method 1: reset the user's per-extension associations and fix the key's permissions.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Owns a SID allocated by the security functions or LocalAlloc; released with LocalFree.
+struct LocalSid {
+    PSID sid = nullptr;  // owned
+
+    LocalSid() = default;
+    explicit LocalSid(PSID adopted) : sid(adopted) {}
+    LocalSid(LocalSid&& other) noexcept : sid(other.sid) { other.sid = nullptr; }
+    LocalSid& operator=(LocalSid&& other) noexcept;
+    LocalSid(const LocalSid&) = delete;
+    LocalSid& operator=(const LocalSid&) = delete;
+    ~LocalSid();
+};
+
+// Deletes every subkey of HKU\<sid>\...\Explorer\FileExts with everything below it, then
+// gives that key a fixed ACL with the user as owner. Returns 0 to 2: 1 when at least one
+// extension key was deleted, plus 1 when the permissions were applied.
+uint32_t ResetAndFixAssociations(const wchar_t* sid);
+
+// A text that begins with "S-1-" is converted as a string SID; anything else is looked up
+// as an account name on this machine. Empty when neither gives a SID.
+LocalSid SidFromText(const wchar_t* text);
+
+// The Windows version as major + minor / 10 (6.1 for Windows 7, 10.0, 11.0), 0 when it
+// cannot tell.
+double GetWindowsVersion();
+
+// HKU\<sid>\Software\Microsoft\Windows\CurrentVersion\Explorer\FileExts.
+constexpr const wchar_t* kFileExtsBelowUser = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
