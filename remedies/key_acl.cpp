@@ -2,6 +2,7 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -77,7 +78,22 @@ bool KeyAcl::AddAllowedAce(PSID sid, ACCESS_MASK mask) {
     while (index > 0 && !IsExplicitAce(acl, index - 1)) {
         --index;
     }
-    return AddAce(acl, ACL_REVISION, index, entry.data(), entryBytes) != FALSE;
+    // Appended, then moved into place ourselves: not every AddAce honours its index (Wine's
+    // always appends), and the entry must stand before the inherited ones.
+    const DWORD last = acl->AceCount;
+    if (!AddAce(acl, ACL_REVISION, MAXDWORD, entry.data(), entryBytes)) {
+        return false;
+    }
+    if (index < last) {
+        void* target = nullptr;
+        void* added = nullptr;
+        if (GetAce(acl, index, &target) && GetAce(acl, last, &added)) {
+            BYTE* first = static_cast<BYTE*>(target);
+            BYTE* middle = static_cast<BYTE*>(added);
+            std::rotate(first, middle, middle + entryBytes);
+        }
+    }
+    return true;
 }
 
 bool KeyAcl::ApplyToKey(const wchar_t* path, PSID owner) {

@@ -1,0 +1,49 @@
+// Class registrations and association settings that look like a Windows 10 user's, written
+// with the plain registry API into the machine's classes (64-bit view) and the user's
+// hive, and removed again afterwards. Shared by the tests and the benchmarks.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct RealisticRegistryShape {
+    int unrelatedMachineClasses = 2000;  // classic ProgIds of other programs, most with open commands
+    int unrelatedUserClasses = 500;
+    int unrelatedUserAppX = 60;  // AppX ProgIds of other packages
+    int fileExtensions = 0;      // FileExts subkeys, each with OpenWithList, OpenWithProgids, UserChoice
+};
+
+struct RealisticRegistry {
+    std::wstring sid;
+    RealisticRegistryShape shape;
+    // ProgIds written on purpose for an app, by catalogue index (0 to 7), in each root.
+    std::map<std::wstring, std::vector<int>> machineMembers;
+    std::map<std::wstring, std::vector<int>> userMembers;
+    std::vector<std::wstring> machineKeys;  // top-level class keys written, for removal
+    std::vector<std::wstring> userKeys;
+
+    RealisticRegistry(std::wstring userSid, RealisticRegistryShape wanted);
+    RealisticRegistry(const RealisticRegistry&) = delete;
+    RealisticRegistry& operator=(const RealisticRegistry&) = delete;
+    ~RealisticRegistry();
+
+    void Seed();
+    void SeedFileExts();
+    void Remove();
+
+    std::wstring UserClasses() const { return sid + L"\\Software\\Classes"; }
+    std::wstring FileExts() const {
+        return sid + L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+    }
+};
+
+// Class keys of a pristine Wine prefix whose open command starts notepad.exe from the
+// system folder (Windows has such registrations too).
+extern const wchar_t* const kPristineNotepadClasses[2];
+
+// Names of the direct subkeys of HKLM\Software\Classes (64-bit view) or of any
+// HKEY_USERS subkey, in the order RegEnumKeyExW gives them.
+std::vector<std::wstring> EnumerateSubkeys(HKEY root, const std::wstring& subkey, REGSAM view);
