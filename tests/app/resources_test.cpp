@@ -111,6 +111,20 @@ struct GroupIconEntry {
 };
 #pragma pack(pop)
 
+// The entries of an icon group; empty when the group is missing or its directory is malformed.
+std::vector<GroupIconEntry> IconGroupEntries(HMODULE module, WORD id) {
+    std::vector<unsigned char> group = ResourceBytes(module, RT_GROUP_ICON, id);
+    GroupIconHeader header;
+    if (group.size() < sizeof header)
+        return {};
+    std::memcpy(&header, group.data(), sizeof header);
+    if (header.type != 1 || group.size() != sizeof header + header.count * sizeof(GroupIconEntry))
+        return {};
+    std::vector<GroupIconEntry> entries(header.count);
+    std::memcpy(entries.data(), group.data() + sizeof header, header.count * sizeof(GroupIconEntry));
+    return entries;
+}
+
 struct IconGroupCase {
     WORD id;
     std::vector<int> sizes;  // ascending
@@ -125,17 +139,8 @@ TEST(Resources, IconGroupsHoldTheirSizesAndEveryImageMakesAnIcon) {
     };
     for (const IconGroupCase& c : cases) {
         SCOPED_TRACE(c.id);
-        std::vector<unsigned char> group = ResourceBytes(program.module, RT_GROUP_ICON, c.id);
-        ASSERT_GE(group.size(), sizeof(GroupIconHeader));
-        GroupIconHeader header;
-        std::memcpy(&header, group.data(), sizeof header);
-        EXPECT_EQ(header.type, 1);
-        ASSERT_EQ(group.size(), sizeof header + header.count * sizeof(GroupIconEntry));
-
         std::vector<int> sizes;
-        for (WORD i = 0; i < header.count; i++) {
-            GroupIconEntry entry;
-            std::memcpy(&entry, group.data() + sizeof header + i * sizeof entry, sizeof entry);
+        for (const GroupIconEntry& entry : IconGroupEntries(program.module, c.id)) {
             int size = entry.width ? entry.width : 256;
             SCOPED_TRACE(size);
             EXPECT_EQ(entry.width, entry.height);
@@ -162,6 +167,22 @@ TEST(Resources, IconGroupsHoldTheirSizesAndEveryImageMakesAnIcon) {
         std::sort(sizes.begin(), sizes.end());
         EXPECT_EQ(sizes, c.sizes);
     }
+}
+
+// The shell shows a program file with its first icon group, which must be the large icon.
+TEST(Resources, TheShellShowsTheLargeIcon) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    HICON icon = nullptr;
+    UINT iconId = 0;
+    ASSERT_EQ(PrivateExtractIconsW(L"" VELLORAN_PROGRAM_FILE, 0, 48, 48, &icon, &iconId, 1, 0), 1u);
+    ASSERT_NE(icon, nullptr);
+    DestroyIcon(icon);
+    // The id reported is that of the icon image chosen from the group.
+    std::vector<GroupIconEntry> large = IconGroupEntries(program.module, 101);
+    EXPECT_TRUE(std::any_of(large.begin(), large.end(),
+                            [&](const GroupIconEntry& e) { return e.iconId == iconId && e.width == 48; }))
+        << "icon image " << iconId;
 }
 
 }  // namespace
