@@ -1,0 +1,188 @@
+// The pictures and icons embedded in Velloran.exe, read back from the built program file.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+// The program file loaded for its resources only: nothing of it runs.
+struct ProgramFile {
+    HMODULE module = nullptr;
+
+    ProgramFile()
+        : module(LoadLibraryExW(L"" VELLORAN_PROGRAM_FILE,
+                                nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+    ~ProgramFile() {
+        if (module)
+            FreeLibrary(module);
+    }
+    ProgramFile(const ProgramFile&) = delete;
+    ProgramFile& operator=(const ProgramFile&) = delete;
+};
+
+// The bytes of one English (US) resource; empty when it is missing.
+std::vector<unsigned char> ResourceBytes(HMODULE module, const wchar_t* type, WORD id) {
+    HRSRC found = FindResourceExW(module, type, MAKEINTRESOURCEW(id), kEnglishUs);
+    if (!found)
+        return {};
+    DWORD size = SizeofResource(module, found);
+    HGLOBAL loaded = LoadResource(module, found);
+    const auto* bytes = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+    if (!bytes)
+        return {};
+    return std::vector<unsigned char>(bytes, bytes + size);
+}
+
+uint32_t BigEndian32(const unsigned char* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+struct PictureCase {
+    WORD id;
+    uint32_t width;
+    uint32_t height;
+    int colourType;  // 2: RGB, 6: RGBA
+};
+
+// The app tiles, the same with a stop sign, the emblem, the picture beside the reset and fix link.
+const PictureCase kPictures[] = {
+    {200, 100, 100, 2}, {201, 100, 100, 2}, {202, 100, 100, 2}, {203, 100, 100, 2}, {204, 100, 100, 2},
+    {205, 100, 100, 2}, {206, 100, 100, 2}, {207, 100, 100, 2}, {210, 100, 100, 6}, {211, 100, 100, 6},
+    {212, 100, 100, 6}, {213, 100, 100, 6}, {214, 100, 100, 6}, {215, 100, 100, 2}, {216, 100, 100, 2},
+    {217, 100, 100, 2}, {220, 64, 64, 6},   {221, 48, 48, 6},
+};
+
+TEST(Resources, EveryPictureIsAnEightBitPngOfItsSizeAndColourType) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    for (const PictureCase& c : kPictures) {
+        SCOPED_TRACE(c.id);
+        std::vector<unsigned char> png = ResourceBytes(program.module, L"IMAGE", c.id);
+        // Signature, then the IHDR chunk: length 13, "IHDR", width, height, bit depth, colour type.
+        ASSERT_GE(png.size(), 33u);
+        EXPECT_EQ(std::memcmp(png.data(), kSignature, sizeof kSignature), 0);
+        EXPECT_EQ(BigEndian32(&png[8]), 13u);
+        EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
+        EXPECT_EQ(BigEndian32(&png[16]), c.width);
+        EXPECT_EQ(BigEndian32(&png[20]), c.height);
+        EXPECT_EQ(png[24], 8);
+        EXPECT_EQ(png[25], c.colourType);
+    }
+}
+
+// Each id has a picture of its own: a script line pointing two ids at one file would pass the header checks.
+TEST(Resources, NoTwoPicturesAreTheSame) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    std::vector<std::vector<unsigned char>> seen;
+    for (const PictureCase& c : kPictures) {
+        SCOPED_TRACE(c.id);
+        std::vector<unsigned char> png = ResourceBytes(program.module, L"IMAGE", c.id);
+        EXPECT_TRUE(std::find(seen.begin(), seen.end(), png) == seen.end()) << "same bytes as an earlier picture";
+        seen.push_back(std::move(png));
+    }
+}
+
+// The directory of an icon group: a 6-byte header, then one 14-byte entry per image.
+#pragma pack(push, 2)
+struct GroupIconHeader {
+    WORD reserved;
+    WORD type;
+    WORD count;
+};
+struct GroupIconEntry {
+    BYTE width;  // 0 means 256
+    BYTE height;
+    BYTE colourCount;
+    BYTE reserved;
+    WORD planes;
+    WORD bitCount;
+    DWORD bytes;
+    WORD iconId;
+};
+#pragma pack(pop)
+
+// The entries of an icon group; empty when the group is missing or its directory is malformed.
+std::vector<GroupIconEntry> IconGroupEntries(HMODULE module, WORD id) {
+    std::vector<unsigned char> group = ResourceBytes(module, RT_GROUP_ICON, id);
+    GroupIconHeader header;
+    if (group.size() < sizeof header)
+        return {};
+    std::memcpy(&header, group.data(), sizeof header);
+    if (header.type != 1 || group.size() != sizeof header + header.count * sizeof(GroupIconEntry))
+        return {};
+    std::vector<GroupIconEntry> entries(header.count);
+    std::memcpy(entries.data(), group.data() + sizeof header, header.count * sizeof(GroupIconEntry));
+    return entries;
+}
+
+struct IconGroupCase {
+    WORD id;
+    std::vector<int> sizes;  // ascending
+};
+
+TEST(Resources, IconGroupsHoldTheirSizesAndEveryImageMakesAnIcon) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    const IconGroupCase cases[] = {
+        {101, {16, 24, 32, 48, 64, 256}},
+        {102, {16, 20, 24, 32}},
+    };
+    for (const IconGroupCase& c : cases) {
+        SCOPED_TRACE(c.id);
+        std::vector<int> sizes;
+        for (const GroupIconEntry& entry : IconGroupEntries(program.module, c.id)) {
+            int size = entry.width ? entry.width : 256;
+            SCOPED_TRACE(size);
+            EXPECT_EQ(entry.width, entry.height);
+            EXPECT_EQ(entry.bitCount, 32);
+            sizes.push_back(size);
+
+            std::vector<unsigned char> image = ResourceBytes(program.module, RT_ICON, entry.iconId);
+            ASSERT_EQ(image.size(), entry.bytes);
+            HICON icon = CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()), TRUE, 0x00030000,
+                                                  size, size, LR_DEFAULTCOLOR);
+            ASSERT_NE(icon, nullptr);
+            ICONINFO info{};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP colour{};
+            EXPECT_EQ(GetObjectW(info.hbmColor, sizeof colour, &colour), static_cast<int>(sizeof colour));
+            EXPECT_EQ(colour.bmWidth, size);
+            EXPECT_EQ(colour.bmHeight, size);
+            if (info.hbmColor)
+                DeleteObject(info.hbmColor);
+            if (info.hbmMask)
+                DeleteObject(info.hbmMask);
+            DestroyIcon(icon);
+        }
+        std::sort(sizes.begin(), sizes.end());
+        EXPECT_EQ(sizes, c.sizes);
+    }
+}
+
+// The shell shows a program file with its first icon group, which must be the large icon.
+TEST(Resources, TheShellShowsTheLargeIcon) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    HICON icon = nullptr;
+    UINT iconId = 0;
+    ASSERT_EQ(PrivateExtractIconsW(L"" VELLORAN_PROGRAM_FILE, 0, 48, 48, &icon, &iconId, 1, 0), 1u);
+    ASSERT_NE(icon, nullptr);
+    DestroyIcon(icon);
+    // The id reported is that of the icon image chosen from the group.
+    std::vector<GroupIconEntry> large = IconGroupEntries(program.module, 101);
+    EXPECT_TRUE(std::any_of(large.begin(), large.end(),
+                            [&](const GroupIconEntry& e) { return e.iconId == iconId && e.width == 48; }))
+        << "icon image " << iconId;
+}
+
+}  // namespace
