@@ -105,7 +105,8 @@ uint32_t ResetAndFixAssociations(const wchar_t* sid) {
 }
 
 LocalSid SidFromText(const wchar_t* text) {
-    if (!text) {
+    // An empty name would look up the domain itself, whose SID is nobody's.
+    if (!text || !*text) {
         return LocalSid();
     }
     WideString checked(text);

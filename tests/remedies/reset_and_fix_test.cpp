@@ -136,4 +136,149 @@ TEST(GetWindowsVersion, TellsWindows11ByItsBuildNumber) {
     EXPECT_EQ(RunProbe(L"probe-win7-again.exe", nullptr, L"version"), 61u);  // put back as it was
 }
 
+
+// Method 1 on the test user's own association key.
+struct ResetTest : testing::Test {
+    std::wstring sid = CurrentUserSid();
+    std::wstring fileExts = sid + L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+    std::vector<std::wstring> locked;
+
+    ResetTest() { RawDeleteTree(HKEY_USERS, fileExts); }
+    ~ResetTest() override {
+        for (const std::wstring& key : locked) {
+            AllowEverything(key);
+        }
+        RawDeleteTree(HKEY_USERS, fileExts);
+    }
+    void Lock(const std::wstring& key, DWORD denied) {
+        DenyToCurrentUser(key, denied);
+        locked.push_back(key);
+    }
+    void SeedExtension(const std::wstring& extension) {
+        const std::wstring key = fileExts + L"\\" + extension;
+        RawSetValue(HKEY_USERS, key + L"\\OpenWithList", L"a", REG_SZ, L"notepad.exe", 24);
+        RawSetValue(HKEY_USERS, key + L"\\OpenWithProgids", L"txtfile", REG_NONE, nullptr, 0);
+        RawSetValue(HKEY_USERS, key + L"\\UserChoice", L"ProgId", REG_SZ, L"txtfile", 16);
+    }
+    DWORD Subkeys() const { return static_cast<DWORD>(EnumerateNames(fileExts).size()); }
+    static std::vector<std::wstring> EnumerateNames(const std::wstring& subkey) {
+        std::vector<std::wstring> names;
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_USERS, subkey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            wchar_t name[256];
+            for (DWORD i = 0;; ++i) {
+                DWORD units = 256;
+                if (RegEnumKeyExW(key, i, name, &units, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+                    break;
+                }
+                names.emplace_back(name, units);
+            }
+            RegCloseKey(key);
+        }
+        return names;
+    }
+};
+
+struct ExpectedEntry {
+    const wchar_t* sid;  // null: the test user
+    ACCESS_MASK mask;
+};
+
+void ExpectFixedAcl(const std::wstring& subkey, const std::wstring& user, std::vector<ExpectedEntry> expected) {
+    KeySecurity security = ReadUsersKeySecurity(subkey);
+    ASSERT_TRUE(security.read);
+    EXPECT_EQ(security.owner, user);
+    ASSERT_EQ(security.entries.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const AceRecord& entry = security.entries[i];
+        EXPECT_EQ(entry.type, ACCESS_ALLOWED_ACE_TYPE) << "entry " << i;
+        EXPECT_EQ(entry.flags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << "entry " << i;
+        EXPECT_EQ(entry.mask, expected[i].mask) << "entry " << i;
+        EXPECT_EQ(entry.sid, expected[i].sid ? std::wstring(expected[i].sid) : user) << "entry " << i;
+    }
+}
+
+const std::vector<ExpectedEntry> kWindows7Acl = {
+    {L"S-1-5-32-544", GENERIC_ALL}, {L"S-1-5-18", GENERIC_ALL},  {nullptr, GENERIC_ALL},
+    {L"S-1-5-32-545", GENERIC_ALL}, {L"S-1-1-0", GENERIC_READ},
+};
+
+TEST_F(ResetTest, DeletesEveryExtensionAndAppliesTheFixedAcl) {
+    for (const wchar_t* extension : {L".txt", L".htm", L".pdf", L".name with spaces"}) {
+        SeedExtension(extension);
+    }
+    // Windows itself denies the user KEY_SET_VALUE on UserChoice; that does not stop a delete.
+    Lock(fileExts + L"\\.txt\\UserChoice", KEY_SET_VALUE);
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 2u);
+    EXPECT_TRUE(RawKeyExists(HKEY_USERS, fileExts));
+    EXPECT_EQ(Subkeys(), 0u);
+    locked.clear();
+    ExpectFixedAcl(fileExts, sid, kWindows7Acl);  // a fresh prefix reports Windows 7
+}
+
+TEST_F(ResetTest, AnEmptyKeyOnlyGetsItsPermissions) {
+    RawCreateKey(HKEY_USERS, fileExts);
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 1u);
+    ExpectFixedAcl(fileExts, sid, kWindows7Acl);
+}
+
+TEST_F(ResetTest, NothingToResetAndNothingToFixIsAFailure) {
+    EXPECT_EQ(ResetAndFixAssociations(L"S-1-5-21-9-9-9-9"), 0u);
+    EXPECT_EQ(ResetAndFixAssociations(L""), 0u);
+    EXPECT_FALSE(RawKeyExists(HKEY_USERS, L"S-1-5-21-9-9-9-9"));  // nothing was created either
+}
+
+TEST_F(ResetTest, AnExtensionThatCannotBeDeletedStaysAndTheOthersGo) {
+    SeedExtension(L".txt");
+    SeedExtension(L".locked");
+    RawCreateKey(HKEY_USERS, fileExts + L"\\.locked\\OpenWithList\\Deeper");
+    Lock(fileExts + L"\\.locked\\OpenWithList", KEY_READ);  // its children cannot be listed
+    SeedExtension(L".zip");
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 2u);
+    EXPECT_EQ(EnumerateNames(fileExts), std::vector<std::wstring>{L".locked"});
+    EXPECT_TRUE(RawKeyExists(HKEY_USERS, fileExts + L"\\.locked\\OpenWithList"));
+}
+
+TEST_F(ResetTest, RefusedPermissionsLeaveHalfTheResult) {
+    SeedExtension(L".txt");
+    GiveAwayAndDeny(fileExts, L"S-1-5-18", WRITE_DAC | WRITE_OWNER);
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 1u);
+    EXPECT_EQ(Subkeys(), 0u);
+    EXPECT_EQ(ReadUsersKeySecurity(fileExts).owner, L"S-1-5-18");
+}
+
+TEST_F(ResetTest, OnWindows8AndLaterAppPackagesMayRead) {
+    SeedExtension(L".txt");
+    EXPECT_EQ(RunProbe(L"probe-reset-win10.exe", L"win10", L"reset " + sid), 2u);
+    std::vector<ExpectedEntry> expected = kWindows7Acl;
+    expected.push_back({L"S-1-15-2-1", GENERIC_READ});
+    expected.push_back({L"S-1-15-2-2", GENERIC_READ});
+    ExpectFixedAcl(fileExts, sid, expected);
+    EXPECT_EQ(Subkeys(), 0u);
+}
+
+TEST(SidFromText, TakesStringSidsAndAccountNames) {
+    wchar_t name[257] = {};
+    DWORD units = 257;
+    ASSERT_TRUE(GetUserNameW(name, &units));
+    struct Case {
+        const wchar_t* text;
+        std::wstring expected;  // empty: no SID
+    } const cases[] = {
+        {L"S-1-5-32-545", L"S-1-5-32-545"},
+        {L"S-1-15-2-1", L"S-1-15-2-1"},
+        {name, CurrentUserSid()},
+        {L"S-1-bogus", L""},
+        {L"s-1-5-18", L""},  // not a string SID by its prefix, and no such account
+        {L"", L""},
+        {nullptr, L""},
+        {L"no-such-account-here", L""},
+    };
+    for (const Case& c : cases) {
+        LocalSid sid = SidFromText(c.text);
+        const bool valid = sid.sid && IsValidSid(sid.sid);
+        EXPECT_EQ(valid ? SidText(sid.sid) : L"", c.expected) << testing::PrintToString(std::wstring(c.text ? c.text : L"(null)"));
+    }
+}
+
 }  // namespace

@@ -81,7 +81,10 @@ bool RawValueExists(HKEY root, const std::wstring& subkey, const wchar_t* name) 
 
 void RawDeleteTree(HKEY root, const std::wstring& subkey, REGSAM view) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
+    // No more rights than a delete needs, so that keys which deny changes to their
+    // permissions can still be cleared away.
+    const REGSAM access = DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE;
+    if (RegOpenKeyExW(root, subkey.c_str(), 0, access | view, &key) == ERROR_SUCCESS) {
         RegDeleteTreeW(key, nullptr);
         RegCloseKey(key);
         RegDeleteKeyExW(root, subkey.c_str(), view, 0);
@@ -98,6 +101,27 @@ void SetUsersKeyDacl(const std::wstring& subkey, PACL acl) {
 }
 
 }  // namespace
+
+void GiveAwayAndDeny(const std::wstring& subkey, const wchar_t* ownerSid, DWORD denied) {
+    PSID owner = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidW(ownerSid, &owner));
+    PSID user = nullptr;
+    ASSERT_TRUE(ConvertStringSidToSidW(CurrentUserSid().c_str(), &user));
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD everyoneSize = sizeof everyone;
+    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &everyoneSize));
+    alignas(DWORD) BYTE buffer[1024];
+    PACL acl = reinterpret_cast<PACL>(buffer);
+    ASSERT_TRUE(InitializeAcl(acl, sizeof buffer, ACL_REVISION));
+    ASSERT_TRUE(AddAccessDeniedAce(acl, ACL_REVISION, denied, user));
+    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone));
+    std::wstring name = L"USERS\\" + subkey;
+    EXPECT_EQ(SetNamedSecurityInfoW(&name[0], SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                    owner, nullptr, acl, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    LocalFree(user);
+    LocalFree(owner);
+}
 
 void DenyToCurrentUser(const std::wstring& subkey, DWORD denied) {
     PSID user = nullptr;

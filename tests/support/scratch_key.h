@@ -32,5 +32,8 @@ void RawDeleteTree(HKEY root, const std::wstring& subkey, REGSAM view = 0);
 // Replaces the DACL of HKU\<subkey> by: deny `denied` to the current user, allow the
 // rest to everyone. Wine enforces deny entries for read and write rights on open.
 void DenyToCurrentUser(const std::wstring& subkey, DWORD denied);
+// Makes `ownerSid` the owner of HKU\<subkey> and denies `denied` to the current user, in
+// one call, so that the change of owner cannot be refused by the new DACL.
+void GiveAwayAndDeny(const std::wstring& subkey, const wchar_t* ownerSid, DWORD denied);
 // Gives HKU\<subkey> a DACL that allows everything to everyone again.
 void AllowEverything(const std::wstring& subkey);
