@@ -144,6 +144,8 @@ RealisticRegistry::~RealisticRegistry() {
 void RealisticRegistry::Seed() {
     const std::wstring machine = kMachineClasses;
     const std::wstring user = UserClasses();
+    // The user's classes are ours in a test or benchmark prefix: start from none at all.
+    DeleteTree(HKEY_USERS, user, 0);
     auto writeClassic = [&](HKEY root, const std::wstring& base, REGSAM view, const ClassicProgId& progId,
                             std::vector<std::wstring>& keys, std::map<std::wstring, std::vector<int>>& members) {
         std::wstring command = progId.command;
@@ -260,6 +262,7 @@ void RealisticRegistry::Remove() {
         DeleteTree(HKEY_USERS, UserClasses() + L"\\" + name, 0);
     }
     userKeys.clear();
+    DeleteTree(HKEY_USERS, UserClasses(), 0);  // with whatever the tests made in it
     DeleteTree(HKEY_USERS, FileExts(), 0);
 }
 

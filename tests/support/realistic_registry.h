@@ -1,6 +1,7 @@
 // Class registrations and association settings that look like a Windows 10 user's, written
 // with the plain registry API into the machine's classes (64-bit view) and the user's
-// hive, and removed again afterwards. Shared by the tests and the benchmarks.
+// hive, and removed again afterwards. The user's classes key is replaced whole: this is for
+// throwaway prefixes only. Shared by the tests and the benchmarks.
 #pragma once
 
 #include <windows.h>
@@ -10,9 +11,9 @@
 #include <vector>
 
 struct RealisticRegistryShape {
-    int unrelatedMachineClasses = 2000;  // classic ProgIds of other programs, most with open commands
-    int unrelatedUserClasses = 500;
-    int unrelatedUserAppX = 60;  // AppX ProgIds of other packages
+    int unrelatedMachineClasses = 1000;  // classic ProgIds of other programs, most with open commands
+    int unrelatedUserClasses = 300;
+    int unrelatedUserAppX = 40;  // AppX ProgIds of other packages
     int fileExtensions = 0;      // FileExts subkeys, each with OpenWithList, OpenWithProgids, UserChoice
 };
 

@@ -28,17 +28,23 @@ std::wstring SecurityText(HKEY key) {
     return result;
 }
 
+struct Buffers {
+    bool withSecurity = true;
+    std::vector<wchar_t> name = std::vector<wchar_t>(16384);
+    std::vector<BYTE> data = std::vector<BYTE>(1 << 16);
+};
+
 void Capture(HKEY root, const std::wstring& subkey, const std::wstring& relative, REGSAM view,
-             RegistrySnapshot& snapshot) {
+             RegistrySnapshot& snapshot, Buffers& buffers) {
     RegistryKeyState& state = snapshot[relative];
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
         state.security = L"(cannot open)";
         return;
     }
-    state.security = SecurityText(key);
-    std::vector<wchar_t> name(16384);
-    std::vector<BYTE> data(1 << 16);
+    state.security = buffers.withSecurity ? SecurityText(key) : L"";
+    std::vector<wchar_t>& name = buffers.name;
+    std::vector<BYTE>& data = buffers.data;
     for (DWORD i = 0;; ++i) {
         DWORD nameUnits = static_cast<DWORD>(name.size());
         DWORD type = 0;
@@ -64,15 +70,18 @@ void Capture(HKEY root, const std::wstring& subkey, const std::wstring& relative
     }
     RegCloseKey(key);
     for (const std::wstring& child : children) {
-        Capture(root, subkey + L"\\" + child, relative.empty() ? child : relative + L"\\" + child, view, snapshot);
+        Capture(root, subkey + L"\\" + child, relative.empty() ? child : relative + L"\\" + child, view, snapshot,
+                buffers);
     }
 }
 
 }  // namespace
 
-RegistrySnapshot TakeSnapshot(HKEY root, const std::wstring& subkey, REGSAM view) {
+RegistrySnapshot TakeSnapshot(HKEY root, const std::wstring& subkey, REGSAM view, bool withSecurity) {
     RegistrySnapshot snapshot;
-    Capture(root, subkey, L"", view, snapshot);
+    Buffers buffers;
+    buffers.withSecurity = withSecurity;
+    Capture(root, subkey, L"", view, snapshot, buffers);
     return snapshot;
 }
 

@@ -22,7 +22,9 @@ struct RegistryKeyState {
 // Key paths relative to the captured root ("" is the root itself).
 using RegistrySnapshot = std::map<std::wstring, RegistryKeyState>;
 
-RegistrySnapshot TakeSnapshot(HKEY root, const std::wstring& subkey, REGSAM view = 0);
+// Security is read only `withSecurity`: it makes a capture of a large tree several times
+// slower.
+RegistrySnapshot TakeSnapshot(HKEY root, const std::wstring& subkey, REGSAM view = 0, bool withSecurity = true);
 
 // One line per difference, sorted: "+key P", "-key P", "+value P|N", "-value P|N",
 // "~value P|N", "~security P".

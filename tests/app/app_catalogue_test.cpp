@@ -1,0 +1,74 @@
+#include "app/app_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct MatchCase {
+    int entry;
+    const wchar_t* text;
+    bool matches;
+};
+
+const MatchCase kMatchCases[] = {
+    {0, L"\"C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\msedge.exe\" --single-argument %1", true},
+    {0, L"c:\\program files\\MICROSOFT\\edge\\application\\MSEDGE.EXE", true},
+    {0, L"\\Microsoft\\Edge\\Application\\msedge.exe", false},  // nothing before the first backslash
+    {0, L"C:\\Microsoft\\Edge\\Beta\\Application\\msedge.exe", false},
+    {0, L"C:\\Microsoft\\Edge\\Application\\msedgeXexe", true},  // the dot is any character
+    {7, L"C:\\Windows\\notepad.exe %1", true},
+    {7, L"\"C:\\WINDOWS\\SYSTEM32\\NOTEPAD.EXE\" \"%1\"", true},
+    {7, L"%SystemRoot%\\system32\\notepad.exe %1", false},
+    {7, L"C:\\Windows\\SysWOW64\\notepad.exe", false},
+    {7, L"C:\\Tools\\notepad.exe", false},
+    {7, L"@{Microsoft.WindowsNotepad_11.2112.32.0_x64__8wekyb3d8bbwe?ms-resource://x}", true},
+    {7, L"Microsoft.WindowsNotepad_", false},  // at least one character must follow
+    {1, L"@{Microsoft.MicrosoftEdge_44.19041.1266.0_neutral__8wekyb3d8bbwe?ms-resource://y}", true},
+    {1, L"Microsoft-MicrosoftEdge_44", false},  // this dot is escaped
+    {2, L"MICROSOFT.WINDOWSCOMMUNICATIONSAPPS_8wekyb3d8bbwe!microsoft.windowslive.mail", true},
+    {3, L"@{Microsoft.Windows.Photos_2020.20110.11001.0_x64__8wekyb3d8bbwe?ms-resource://z}", true},
+    {3, L"Microsoft.Windows-Photos_2020", true},  // the second dot is not escaped
+    {4, L"Microsoft.ZuneVideo_8wekyb3d8bbwe!Microsoft.ZuneVideo", true},
+    {4, L"Microsoft.ZuneMusic_8wekyb3d8bbwe", false},
+    {5, L"Microsoft.ZuneMusic_8wekyb3d8bbwe", true},
+    {6, L"Microsoft.MSPaint_6.2009.30067.0_x64__8wekyb3d8bbwe", true},
+    {6, L"", false},
+    {0, L"line one\n\"C:\\x\\Microsoft\\Edge\\Application\\msedge.exe\"", true},  // joined multi-strings
+};
+
+TEST(MatchesApp, RecognisesEachAppAnywhereInTheText) {
+    AppCatalogue catalogue;
+    catalogue.CompilePatterns();
+    for (const MatchCase& c : kMatchCases) {
+        EXPECT_EQ(MatchesApp(catalogue.entries[c.entry], WideString(c.text)), c.matches)
+            << "entry " << c.entry << ": " << testing::PrintToString(std::wstring(c.text));
+    }
+}
+
+TEST(MatchesApp, EveryPatternCompilesAndAFaultyOneNeverMatches) {
+    AppCatalogue catalogue;
+    catalogue.CompilePatterns();
+    for (const AppEntry& entry : catalogue.entries) {
+        EXPECT_NE(entry.compiledPattern, nullptr) << testing::PrintToString(std::wstring(entry.pattern));
+    }
+    catalogue.entries[3].pattern = L"Microsoft\\.Windows.Photos_(";
+    catalogue.CompilePatterns();
+    EXPECT_EQ(catalogue.entries[3].compiledPattern, nullptr);
+    EXPECT_FALSE(MatchesApp(catalogue.entries[3], WideString(L"Microsoft.Windows.Photos_1")));
+    EXPECT_NE(catalogue.entries[4].compiledPattern, nullptr);
+}
+
+TEST(AppCatalogue, HoldsTheTilesInOrderWithTheirPictures) {
+    AppCatalogue catalogue;
+    const uint16_t normal[] = {207, 200, 201, 203, 202, 204, 205, 206};
+    for (int i = 0; i < kAppCount; ++i) {
+        EXPECT_EQ(catalogue.entries[i].normalImageId, normal[i]);
+        EXPECT_EQ(catalogue.entries[i].blockedImageId, normal[i] + 10);
+        EXPECT_EQ(catalogue.entries[i].tileX, 10 + 85 * i);
+        EXPECT_EQ(catalogue.entries[i].progIds.count, 0u);
+    }
+}
+
+}  // namespace
