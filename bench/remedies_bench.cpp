@@ -14,6 +14,7 @@
 #include "registry/registry_key.h"
 #include "registry/registry_value.h"
 #include "remedies/reset_and_fix.h"
+#include "bench/discovery_floor.h"
 #include "support/realistic_registry.h"
 
 namespace {
@@ -51,51 +52,6 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// The walk of the discovery with the same opens and reads, but no matching and no lists.
-void DiscoveryFloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name) {
-    RegistryKey classes = OpenRegistryKey(root.CStr(), KEY_READ);
-    if (!classes.IsOpen()) {
-        return;
-    }
-    RegistryKey subkey;
-    for (DWORD index = 0;; ++index) {
-        name[0] = 0;
-        DWORD capacity = kKeyNameBufferUnits;
-        if (RegEnumKeyExW(classes.handle, index, name.data(), &capacity, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS ||
-            name[0] == 0) {
-            break;
-        }
-        if (name[0] == L'.') {
-            continue;
-        }
-        WideString progId(name.data());
-        WideString text;
-        if (progId.Find(L"AppX", false, 1, 1, 4) == 1) {
-            if (!withAppX) {
-                continue;
-            }
-            subkey = OpenRegistryKey(WideString::Append({root.CStr(), L"\\", progId.CStr(), L"\\Application"}).CStr(),
-                                     KEY_READ);
-            if (subkey.IsOpen() && !ReadValueText(subkey.handle, L"ApplicationName", text)) {
-                ReadValueText(subkey.handle, L"AppUserModelID", text);
-            }
-        } else {
-            subkey = OpenRegistryKey(
-                WideString::Append({root.CStr(), L"\\", progId.CStr(), L"\\shell\\open\\command"}).CStr(), KEY_READ);
-            if (subkey.IsOpen()) {
-                ReadValueText(subkey.handle, L"", text);
-            }
-        }
-    }
-}
-
-void DiscoveryFloor(const std::wstring& sid) {
-    std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
-    DiscoveryFloorPass(WideString(L"HKLM64\\Software\\Classes"), false, name);
-    DiscoveryFloorPass(WideString::Append({L"HKU\\", sid.c_str(), L"\\Software\\Classes"}), true, name);
-}
-
 void ResetFloor(const std::wstring& fileExts) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_USERS, fileExts.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
@@ -115,6 +71,55 @@ void ResetFloor(const std::wstring& fileExts) {
         RegDeleteKeyW(key, extension.c_str());
     }
     RegCloseKey(key);
+}
+
+// Starts `program` and waits until a window of `windowClass` is visible; returns the time
+// from the start, then asks the window to close and waits for the program to end.
+double StartupMilliseconds(const std::wstring& program, const wchar_t* windowClass) {
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    std::wstring commandLine = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    QueryPerformanceCounter(&start);
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return -1;
+    }
+    double elapsed = -1;
+    for (;;) {
+        HWND window = FindWindowW(windowClass, nullptr);
+        if (window && IsWindowVisible(window)) {
+            QueryPerformanceCounter(&now);
+            elapsed = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
+                      static_cast<double>(frequency.QuadPart);
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            break;
+        }
+        if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
+            break;  // ended without showing a window
+        }
+    }
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return elapsed;
+}
+
+std::wstring BesideThisProgram(const wchar_t* relative) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L'\\') + 1) + relative;
+}
+
+long long FileBytes(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return -1;
+    }
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 }  // namespace
@@ -146,9 +151,19 @@ int main() {
         reset.push_back(Milliseconds([&] { ResetAndFixAssociations(registry.sid.c_str()); }));
     }
 
+    const std::wstring program = BesideThisProgram(L"..\\bin\\Velloran.exe");
+    std::vector<double> startup, startupFloor;
+    for (int run = 0; run < kRuns; ++run) {
+        startupFloor.push_back(StartupMilliseconds(BesideThisProgram(L"startup_floor.exe"), L"VELLORAN_FLOOR"));
+        startup.push_back(StartupMilliseconds(program, L"VELLORAN_DLG"));
+    }
+
     const double d = Median(discovery), df = Median(discoveryFloor);
     const double r = Median(reset), rf = Median(resetFloor);
     printf("discovery: %.1f ms, floor %.1f ms, ratio %.3f\n", d, df, d / df);
     printf("reset: %.1f ms, floor %.1f ms, ratio %.3f\n", r, rf, r / rf);
+    const double s = Median(startup), sf = Median(startupFloor);
+    printf("startup: %.1f ms, floor %.1f ms, ratio %.3f\n", s, sf, s / sf);
+    printf("size: %lld bytes\n", FileBytes(program));
     return 0;
 }

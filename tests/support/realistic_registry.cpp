@@ -138,7 +138,9 @@ RealisticRegistry::RealisticRegistry(std::wstring userSid, RealisticRegistryShap
     : sid(std::move(userSid)), shape(wanted) {}
 
 RealisticRegistry::~RealisticRegistry() {
-    Remove();
+    if (!keepOnExit) {
+        Remove();
+    }
 }
 
 void RealisticRegistry::Seed() {

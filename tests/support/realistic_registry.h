@@ -25,6 +25,7 @@ struct RealisticRegistry {
     std::map<std::wstring, std::vector<int>> userMembers;
     std::vector<std::wstring> machineKeys;  // top-level class keys written, for removal
     std::vector<std::wstring> userKeys;
+    bool keepOnExit = false;  // leave everything in place at destruction
 
     RealisticRegistry(std::wstring userSid, RealisticRegistryShape wanted);
     RealisticRegistry(const RealisticRegistry&) = delete;

@@ -1,0 +1,133 @@
+// The Windows side of the end-to-end tests: prepares the prefix the way a Windows 10 user's
+// registry looks, and reports what the program changed, one line of plain text per query.
+//
+//   e2e_tool seed <recorder.exe>    realistic classes, 30 file extensions, URL recorders
+//   e2e_tool remove                 takes all of that away again
+//   e2e_tool block <app> | unblock <app>
+//   e2e_tool state <app>            "blocked <n> <total>": ProgIds that carry both markers
+//   e2e_tool fileexts               "<subkeys> <owner> <entries>" then one line per entry
+//   e2e_tool drop-fileexts          deletes the association key itself (Method 1 then fails)
+//   e2e_tool close                  asks the main window to close
+#include <windows.h>
+#include <sddl.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "app/app_catalogue.h"
+#include "remedies/app_blocking.h"
+#include "support/acl_reading.h"
+#include "support/realistic_registry.h"
+
+namespace {
+
+std::wstring UserSid() {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    BYTE buffer[1024];
+    DWORD returned = 0;
+    std::wstring sid;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &returned)) {
+        sid = SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+    }
+    CloseHandle(token);
+    return sid;
+}
+
+RealisticRegistryShape Shape() {
+    RealisticRegistryShape shape;
+    shape.fileExtensions = 30;
+    return shape;
+}
+
+void SetString(HKEY root, const std::wstring& subkey, const wchar_t* name, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(root, subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+}
+
+// The shell finds URL handlers only under the machine's classes here.
+void RegisterRecorder(const wchar_t* scheme, const std::wstring& recorder) {
+    const std::wstring base = std::wstring(L"Software\\Classes\\") + scheme;
+    SetString(HKEY_LOCAL_MACHINE, base, L"", std::wstring(L"URL:") + scheme);
+    SetString(HKEY_LOCAL_MACHINE, base, L"URL Protocol", L"");
+    SetString(HKEY_LOCAL_MACHINE, base + L"\\shell\\open\\command", L"", L"\"" + recorder + L"\" \"%1\"");
+}
+
+int AppState(const std::wstring& sid, int app, bool change, bool block) {
+    AppCatalogue catalogue;
+    catalogue.CompilePatterns();
+    DiscoverProgIds(catalogue, sid.c_str());
+    const WideStringList& progIds = catalogue.entries[app].progIds;
+    if (change) {
+        SetAppBlocked(sid.c_str(), progIds, block);
+    }
+    uint32_t marked = 0;
+    for (uint32_t i = 0; i < progIds.count; ++i) {
+        const std::wstring key = sid + L"\\Software\\Classes\\" + progIds.items[i].CStr();
+        HKEY handle = nullptr;
+        if (RegOpenKeyExW(HKEY_USERS, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+            continue;
+        }
+        const bool both = RegQueryValueExW(handle, L"NoOpenWith", nullptr, nullptr, nullptr, nullptr) == 0 &&
+                          RegQueryValueExW(handle, L"NoStaticDefaultVerb", nullptr, nullptr, nullptr, nullptr) == 0;
+        marked += both ? 1 : 0;
+        RegCloseKey(handle);
+    }
+    wprintf(L"blocked %u %u\n", marked, progIds.count);
+    return 0;
+}
+
+int FileExtsState(const RealisticRegistry& registry) {
+    const std::wstring subkey = registry.FileExts();
+    const size_t subkeys = EnumerateSubkeys(HKEY_USERS, subkey, 0).size();
+    KeySecurity security = ReadUsersKeySecurity(subkey);
+    if (!security.read) {
+        wprintf(L"missing\n");
+        return 0;
+    }
+    wprintf(L"%zu %ls %zu\n", subkeys, security.owner.c_str(), security.entries.size());
+    for (const AceRecord& entry : security.entries) {
+        wprintf(L"%u %u 0x%08lx %ls\n", entry.type, entry.flags, entry.mask, entry.sid.c_str());
+    }
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        return 2;
+    }
+    const std::wstring command = argv[1];
+    RealisticRegistry registry(UserSid(), Shape());
+    int result = 0;
+    if (command == L"seed" && argc >= 3) {
+        registry.Seed();
+        RegisterRecorder(L"http", argv[2]);
+        RegisterRecorder(L"ms-settings", argv[2]);
+    } else if (command == L"remove") {
+        registry.Seed();  // learns the names it wrote, so that all of them go again
+    } else if ((command == L"block" || command == L"unblock" || command == L"state") && argc >= 3) {
+        result = AppState(registry.sid, _wtoi(argv[2]), command != L"state", command == L"block");
+    } else if (command == L"fileexts") {
+        result = FileExtsState(registry);
+    } else if (command == L"drop-fileexts") {
+        RegDeleteTreeW(HKEY_USERS, registry.FileExts().c_str());
+        RegDeleteKeyW(HKEY_USERS, registry.FileExts().c_str());
+    } else if (command == L"close") {
+        HWND window = FindWindowW(L"VELLORAN_DLG", L"Velloran");
+        result = window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    } else {
+        result = 2;
+    }
+    fflush(stdout);
+    // Only "remove" takes the registry away; every other command leaves it for the next step.
+    registry.keepOnExit = command != L"remove";
+    return result;
+}
