@@ -7,6 +7,7 @@
 //   e2e_tool state <app>            "blocked <n> <total>": ProgIds that carry both markers
 //   e2e_tool fileexts               "<subkeys> <owner> <entries>" then one line per entry
 //   e2e_tool drop-fileexts          deletes the association key itself (Method 1 then fails)
+//   e2e_tool box                    "<visible> <width> <height>" of the message box, if any
 //   e2e_tool close                  asks the main window to close
 #include <windows.h>
 #include <sddl.h>
@@ -120,6 +121,12 @@ int wmain(int argc, wchar_t** argv) {
     } else if (command == L"drop-fileexts") {
         RegDeleteTreeW(HKEY_USERS, registry.FileExts().c_str());
         RegDeleteKeyW(HKEY_USERS, registry.FileExts().c_str());
+    } else if (command == L"box") {
+        HWND box = FindWindowW(L"_WINDOW_MsgBoxClass", nullptr);
+        RECT client = {};
+        if (box && GetClientRect(box, &client)) {
+            wprintf(L"%d %ld %ld\n", IsWindowVisible(box) ? 1 : 0, client.right, client.bottom);
+        }
     } else if (command == L"close") {
         HWND window = FindWindowW(L"VELLORAN_DLG", L"Velloran");
         result = window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;

@@ -1,0 +1,225 @@
+#!/usr/bin/python3
+"""Velloran as a person uses it: the real Velloran.exe under Wine on the test X display,
+clicked with xdotool, its window photographed, and the registry read back afterwards.
+
+Usage: velloran_e2e.py <build dir> <pictures dir> <scenario>
+Scenarios: tiles, method1, method1-fails, links.
+The runner exports VELLORAN_X11_PREFIX and VELLORAN_X11_DISPLAY for the test display."""
+
+import os
+import subprocess
+import sys
+import time
+
+from PIL import Image, ImageChops, ImageStat
+
+BUILD, PICTURES, SCENARIO = sys.argv[1], sys.argv[2], sys.argv[3]
+PREFIX = os.environ.get("VELLORAN_X11_PREFIX", os.path.join(BUILD, "..", "wine", "x11"))
+DISPLAY = os.environ.get("VELLORAN_X11_DISPLAY", ":93")
+ENV = dict(os.environ, WINEPREFIX=PREFIX, DISPLAY=DISPLAY, WINEDEBUG="-all",
+           WINEDLLOVERRIDES="mscoree,mshtml=")
+PROGRAM = os.path.join(BUILD, "bin", "Velloran.exe")
+TOOL = os.path.join(BUILD, "tests", "e2e_tool.exe")
+RECORDER = "Z:" + os.path.join(BUILD, "tests", "e2e_recorder.exe").replace("/", "\\")
+OPENED = os.path.join(PREFIX, "drive_c", "velloran-opened.txt")
+
+# Catalogue order: tile x, picture without and with the stop sign.
+TILES = [(10, 207, 217), (95, 200, 210), (180, 201, 211), (265, 203, 213),
+         (350, 202, 212), (435, 204, 214), (520, 205, 215), (605, 206, 216)]
+NOTEPAD, PHOTOS, CHROMIUM_EDGE, MAIL = 7, 3, 0, 2
+TILE_Y, TILE_SIZE = 305, 75
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok:     " if condition else "FAILED: ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def tool(*arguments):
+    result = subprocess.run(["wine", TOOL, *arguments], env=ENV, capture_output=True, text=True, timeout=120)
+    return result.stdout.replace("\r", "").strip()
+
+
+def xdotool(*arguments):
+    return subprocess.run(["xdotool", *arguments], env=ENV, capture_output=True, text=True,
+                          timeout=30).stdout.strip()
+
+
+def wait_for(predicate, seconds=20.0):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.2)
+    return None
+
+
+class Program:
+    """Velloran.exe running on the test display, with its window found by its title."""
+
+    def __init__(self):
+        self.process = subprocess.Popen(["wine", PROGRAM], env=ENV, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Velloran$").split()[:1])
+        self.x = self.y = self.width = self.height = 0
+        if self.window:
+            self.window = self.window[0]
+            geometry = dict(line.split("=") for line in
+                            xdotool("getwindowgeometry", "--shell", self.window).splitlines() if "=" in line)
+            self.x, self.y = int(geometry["X"]), int(geometry["Y"])
+            self.width, self.height = int(geometry["WIDTH"]), int(geometry["HEIGHT"])
+        time.sleep(1.0)  # let it paint
+
+    def click(self, x, y, count=1):
+        xdotool("mousemove", "--sync", str(self.x + x), str(self.y + y))
+        xdotool("click", "--repeat", str(count), "--delay", "120", "1")
+        time.sleep(1.5)
+
+    def click_tile(self, app, count=1):
+        self.click(TILES[app][0] + TILE_SIZE // 2, TILE_Y + TILE_SIZE // 2, count)
+
+    def tile_picture(self, app):
+        """Which of the tile's two pictures the screen shows: 'normal' or 'blocked'."""
+        shot = os.path.join(BUILD, "e2e-shot.png")
+        subprocess.run(["import", "-display", DISPLAY, "-window", "root", shot], env=ENV, check=True, timeout=30)
+        left = self.x + TILES[app][0]
+        top = self.y + TILE_Y
+        seen = Image.open(shot).convert("RGB").crop((left, top, left + TILE_SIZE, top + TILE_SIZE))
+        distance = {}
+        for name, picture in (("normal", TILES[app][1]), ("blocked", TILES[app][2])):
+            reference = Image.open(os.path.join(PICTURES, "%d.png" % picture)).convert("RGB")
+            reference = reference.resize((TILE_SIZE, TILE_SIZE), Image.BICUBIC)
+            distance[name] = sum(ImageStat.Stat(ImageChops.difference(seen, reference)).mean)
+        return min(distance, key=distance.get)
+
+    def close(self):
+        tool("close")
+        try:
+            return self.process.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            return None
+
+
+def blocked_state(app):
+    """(ProgIds with both markers, ProgIds of the app)."""
+    words = tool("state", str(app)).split()
+    return (int(words[1]), int(words[2])) if len(words) == 3 else (-1, -1)
+
+
+def opened():
+    try:
+        with open(OPENED, encoding="utf-8-sig") as file:
+            return [line.strip() for line in file if line.strip()]
+    except FileNotFoundError:
+        return []
+
+
+def message_box():
+    """(visible, width, height) of the toolkit's message box, or None."""
+    words = tool("box").split()
+    return tuple(int(word) for word in words) if len(words) == 3 else None
+
+
+def scenario_tiles():
+    program = Program()
+    check(program.window is not None, "the window titled Velloran appears")
+    check((program.width, program.height) == (690, 390), "its client area is 690 x 390 (%d x %d)" %
+          (program.width, program.height))
+    for app in (NOTEPAD, CHROMIUM_EDGE):
+        marked, total = blocked_state(app)
+        check(total > 0 and marked == 0, "app %d starts unblocked with %d ProgIds" % (app, total))
+        check(program.tile_picture(app) == "normal", "app %d shows its normal picture" % app)
+        program.click_tile(app)
+        marked, total = blocked_state(app)
+        check(marked == total, "a click blocks every ProgId of app %d (%d of %d)" % (app, marked, total))
+        check(program.tile_picture(app) == "blocked", "app %d now shows the stop sign" % app)
+        program.click_tile(app)
+        marked, total = blocked_state(app)
+        check(marked == 0, "a second click unblocks app %d (%d left)" % (app, marked))
+        check(program.tile_picture(app) == "normal", "app %d shows its normal picture again" % app)
+    program.click_tile(PHOTOS, count=2)
+    marked, total = blocked_state(PHOTOS)
+    check(total > 0 and marked == total, "a double-click toggles Photos once (%d of %d)" % (marked, total))
+    check(program.tile_picture(PHOTOS) == "blocked", "Photos shows the stop sign after the double-click")
+    check(program.close() == 0, "closing the window ends the process with exit code 0")
+
+
+def scenario_method1():
+    tool("block", str(NOTEPAD))
+    tool("block", str(PHOTOS))
+    program = Program()
+    check(program.tile_picture(NOTEPAD) == "blocked" and program.tile_picture(PHOTOS) == "blocked",
+          "blocked apps start with the stop sign")
+    before = opened()
+    program.click(60, 170)
+    box = wait_for(message_box, 10)
+    check(box is not None and box[0] == 1 and box[1:] == (450, 180), "the success box shows at 450 x 180 (%s)" %
+          (box,))
+    check(opened() == before, "the settings page waits until the box is closed")
+    xdotool("key", "Return")
+    check(wait_for(lambda: message_box() is None or message_box()[0] == 0, 10) is not None,
+          "Enter closes the box")
+    lines = wait_for(lambda: opened()[len(before):], 10) or []
+    check(lines == ["ms-settings:defaultapps"], "then the default-apps page opens (%s)" % lines)
+    state = tool("fileexts").splitlines()
+    header = state[0].split() if state else []
+    check(len(header) == 3 and header[0] == "0", "every extension key is gone (%s)" % header)
+    check(len(header) == 3 and header[1].startswith("S-1-5-21-") and header[2] == "5",
+          "the key has the user as owner and the five entries Windows 7 gets")
+    expected = ["0 3 0x10000000 S-1-5-32-544", "0 3 0x10000000 S-1-5-18", "0 3 0x10000000 " +
+                (header[1] if header else "?"), "0 3 0x10000000 S-1-5-32-545", "0 3 0x80000000 S-1-1-0"]
+    check(state[1:] == expected, "the entries are the designed ones (%s)" % state[1:])
+    for app in (NOTEPAD, PHOTOS):
+        check(blocked_state(app)[0] == 0, "app %d was unblocked" % app)
+        check(program.tile_picture(app) == "normal", "app %d shows its normal picture again" % app)
+    check(program.close() == 0, "the program ends with exit code 0")
+
+
+def scenario_method1_fails():
+    tool("drop-fileexts")
+    program = Program()
+    before = opened()
+    program.click(60, 170)
+    box = wait_for(message_box, 10)
+    check(box is not None and box[0] == 1 and box[1:] == (360, 150), "the failure box shows at 360 x 150 (%s)" %
+          (box,))
+    xdotool("key", "Return")
+    time.sleep(2)
+    check(opened() == before, "nothing is opened after a failed Method 1")
+    check(tool("fileexts") == "missing", "and no association key was made")
+    check(program.close() == 0, "the program ends with exit code 0")
+
+
+def scenario_links():
+    program = Program()
+    site = "http://www.velloran.org"
+    for (x, y), address in (((450, 10), site + "/velloran/about.php?ver=1.9.1.0"),
+                            ((578, 10), site + "/velloran/"),
+                            ((630, 10), site + "/donate/?product=Velloran")):
+        before = opened()
+        program.click(x, y)
+        lines = wait_for(lambda: opened()[len(before):], 10) or []
+        check(lines == [address], "the link at %d opens %s (%s)" % (x, address, lines))
+    check(program.close() == 0, "the program ends with exit code 0")
+
+
+SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
+             "links": scenario_links}
+
+
+def main():
+    tool("seed", RECORDER)
+    try:
+        SCENARIOS[SCENARIO]()
+    finally:
+        subprocess.run(["wine", TOOL, "remove"], env=ENV, capture_output=True, timeout=120)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
