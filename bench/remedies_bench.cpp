@@ -2,7 +2,6 @@
 // Windows 10 machine's: ProgId discovery, and reset and fix. Each is measured against a
 // floor that makes the same registry calls and nothing else; medians of 5 runs.
 #include <windows.h>
-#include <sddl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,32 +10,14 @@
 #include <vector>
 
 #include "app/app_catalogue.h"
-#include "registry/registry_key.h"
-#include "registry/registry_value.h"
-#include "remedies/reset_and_fix.h"
 #include "bench/discovery_floor.h"
+#include "remedies/reset_and_fix.h"
 #include "support/realistic_registry.h"
+#include "support/user_sid.h"
 
 namespace {
 
 constexpr int kRuns = 5;
-
-std::wstring UserSid() {
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    BYTE buffer[1024];
-    DWORD returned = 0;
-    std::wstring sid;
-    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &returned)) {
-        wchar_t* text = nullptr;
-        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
-            sid = text;
-            LocalFree(text);
-        }
-    }
-    CloseHandle(token);
-    return sid;
-}
 
 double Milliseconds(const std::function<void()>& work) {
     LARGE_INTEGER frequency, start, end;
@@ -57,16 +38,7 @@ void ResetFloor(const std::wstring& fileExts) {
     if (RegOpenKeyExW(HKEY_USERS, fileExts.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return;
     }
-    std::vector<std::wstring> names;
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD units = 256;
-        if (RegEnumKeyExW(key, i, name, &units, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-            break;
-        }
-        names.emplace_back(name, units);
-    }
-    for (const std::wstring& extension : names) {
+    for (const std::wstring& extension : EnumerateSubkeys(HKEY_USERS, fileExts, 0)) {
         RegDeleteTreeW(key, extension.c_str());
         RegDeleteKeyW(key, extension.c_str());
     }
@@ -130,7 +102,7 @@ int main() {
     shape.unrelatedUserClasses = 1200;
     shape.unrelatedUserAppX = 300;
     shape.fileExtensions = 1000;
-    RealisticRegistry registry(UserSid(), shape);
+    RealisticRegistry registry(CurrentUserSid(), shape);
     registry.Seed();
 
     std::vector<double> discovery, discoveryFloor;

@@ -1,11 +1,11 @@
 // What starting the program costs at the least: the registry calls of ProgId discovery and
 // an empty window of the main window's size, shown. It stays until it is asked to close.
 #include <windows.h>
-#include <sddl.h>
 
 #include <string>
 
 #include "bench/discovery_floor.h"
+#include "support/user_sid.h"
 
 namespace {
 
@@ -17,27 +17,10 @@ LRESULT CALLBACK FloorProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-std::wstring UserSid() {
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    BYTE buffer[1024];
-    DWORD returned = 0;
-    std::wstring sid;
-    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &returned)) {
-        wchar_t* text = nullptr;
-        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
-            sid = text;
-            LocalFree(text);
-        }
-    }
-    CloseHandle(token);
-    return sid;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    DiscoveryFloor(UserSid());
+    DiscoveryFloor(CurrentUserSid());
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = FloorProcedure;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/acl_reading.h"
+#include "support/realistic_registry.h"
 #include "support/scratch_key.h"
 
 namespace {
@@ -162,20 +163,7 @@ struct ResetTest : testing::Test {
     }
     DWORD Subkeys() const { return static_cast<DWORD>(EnumerateNames(fileExts).size()); }
     static std::vector<std::wstring> EnumerateNames(const std::wstring& subkey) {
-        std::vector<std::wstring> names;
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_USERS, subkey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            wchar_t name[256];
-            for (DWORD i = 0;; ++i) {
-                DWORD units = 256;
-                if (RegEnumKeyExW(key, i, name, &units, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-                    break;
-                }
-                names.emplace_back(name, units);
-            }
-            RegCloseKey(key);
-        }
-        return names;
+        return EnumerateSubkeys(HKEY_USERS, subkey, 0);
     }
 };
 

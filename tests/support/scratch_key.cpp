@@ -6,25 +6,6 @@
 
 #include <vector>
 
-std::wstring CurrentUserSid() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        return L"";
-    }
-    std::vector<BYTE> buffer(1024);
-    DWORD returned = 0;
-    std::wstring result;
-    if (GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &returned)) {
-        wchar_t* text = nullptr;
-        if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
-            result = text;
-            LocalFree(text);
-        }
-    }
-    CloseHandle(token);
-    return result;
-}
-
 ScratchKey::ScratchKey() {
     const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "outside-a-test";
@@ -93,18 +74,13 @@ void RawDeleteTree(HKEY root, const std::wstring& subkey, REGSAM view) {
 
 namespace {
 
-void SetUsersKeyDacl(const std::wstring& subkey, PACL acl) {
-    std::wstring name = L"USERS\\" + subkey;
-    ASSERT_EQ(SetNamedSecurityInfoW(&name[0], SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, acl,
-                                    nullptr),
-              static_cast<DWORD>(ERROR_SUCCESS));
-}
-
-}  // namespace
-
-void GiveAwayAndDeny(const std::wstring& subkey, const wchar_t* ownerSid, DWORD denied) {
+// Sets owner (when given) and a DACL of: deny `denied` to the current user (when non-zero),
+// then allow everything to everyone, on USERS\<subkey>, in one call.
+void SetUsersKeySecurity(const std::wstring& subkey, const wchar_t* ownerSid, DWORD denied) {
     PSID owner = nullptr;
-    ASSERT_TRUE(ConvertStringSidToSidW(ownerSid, &owner));
+    if (ownerSid) {
+        ASSERT_TRUE(ConvertStringSidToSidW(ownerSid, &owner));
+    }
     PSID user = nullptr;
     ASSERT_TRUE(ConvertStringSidToSidW(CurrentUserSid().c_str(), &user));
     BYTE everyone[SECURITY_MAX_SID_SIZE];
@@ -113,38 +89,28 @@ void GiveAwayAndDeny(const std::wstring& subkey, const wchar_t* ownerSid, DWORD 
     alignas(DWORD) BYTE buffer[1024];
     PACL acl = reinterpret_cast<PACL>(buffer);
     ASSERT_TRUE(InitializeAcl(acl, sizeof buffer, ACL_REVISION));
-    ASSERT_TRUE(AddAccessDeniedAce(acl, ACL_REVISION, denied, user));
+    if (denied) {
+        ASSERT_TRUE(AddAccessDeniedAce(acl, ACL_REVISION, denied, user));
+    }
     ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone));
     std::wstring name = L"USERS\\" + subkey;
-    EXPECT_EQ(SetNamedSecurityInfoW(&name[0], SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                    owner, nullptr, acl, nullptr),
+    const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | (owner ? OWNER_SECURITY_INFORMATION : 0);
+    EXPECT_EQ(SetNamedSecurityInfoW(&name[0], SE_REGISTRY_KEY, what, owner, nullptr, acl, nullptr),
               static_cast<DWORD>(ERROR_SUCCESS));
     LocalFree(user);
     LocalFree(owner);
 }
 
+}  // namespace
+
+void GiveAwayAndDeny(const std::wstring& subkey, const wchar_t* ownerSid, DWORD denied) {
+    SetUsersKeySecurity(subkey, ownerSid, denied);
+}
+
 void DenyToCurrentUser(const std::wstring& subkey, DWORD denied) {
-    PSID user = nullptr;
-    ASSERT_TRUE(ConvertStringSidToSidW(CurrentUserSid().c_str(), &user));
-    BYTE everyone[SECURITY_MAX_SID_SIZE];
-    DWORD everyoneSize = sizeof everyone;
-    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &everyoneSize));
-    alignas(DWORD) BYTE buffer[1024];
-    PACL acl = reinterpret_cast<PACL>(buffer);
-    ASSERT_TRUE(InitializeAcl(acl, sizeof buffer, ACL_REVISION));
-    ASSERT_TRUE(AddAccessDeniedAce(acl, ACL_REVISION, denied, user));
-    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone));
-    SetUsersKeyDacl(subkey, acl);
-    LocalFree(user);
+    SetUsersKeySecurity(subkey, nullptr, denied);
 }
 
 void AllowEverything(const std::wstring& subkey) {
-    BYTE everyone[SECURITY_MAX_SID_SIZE];
-    DWORD everyoneSize = sizeof everyone;
-    ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &everyoneSize));
-    alignas(DWORD) BYTE buffer[256];
-    PACL acl = reinterpret_cast<PACL>(buffer);
-    ASSERT_TRUE(InitializeAcl(acl, sizeof buffer, ACL_REVISION));
-    ASSERT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone));
-    SetUsersKeyDacl(subkey, acl);
+    SetUsersKeySecurity(subkey, nullptr, 0);
 }

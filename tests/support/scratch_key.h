@@ -5,8 +5,7 @@
 
 #include <string>
 
-// The string SID of the user running the tests, read from the process token.
-std::wstring CurrentUserSid();
+#include "support/user_sid.h"
 
 // "HKU\<sid>\Software\VelloranTests\<suite>.<test>", removed before and after the test.
 struct ScratchKey {

@@ -20,21 +20,9 @@
 #include "remedies/app_blocking.h"
 #include "support/acl_reading.h"
 #include "support/realistic_registry.h"
+#include "support/user_sid.h"
 
 namespace {
-
-std::wstring UserSid() {
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    BYTE buffer[1024];
-    DWORD returned = 0;
-    std::wstring sid;
-    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &returned)) {
-        sid = SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
-    }
-    CloseHandle(token);
-    return sid;
-}
 
 RealisticRegistryShape Shape() {
     RealisticRegistryShape shape;
@@ -106,7 +94,7 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const std::wstring command = argv[1];
-    RealisticRegistry registry(UserSid(), Shape());
+    RealisticRegistry registry(CurrentUserSid(), Shape());
     int result = 0;
     if (command == L"seed" && argc >= 3) {
         registry.Seed();
