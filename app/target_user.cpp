@@ -37,6 +37,14 @@ bool CopySidText(WideString& target, PSID sid) {
     return true;
 }
 
+// The SID of account `name` on this machine, into a zeroed buffer of `bytes`.
+bool LookupSid(const SessionCalls& calls, const wchar_t* name, BYTE* sid, DWORD bytes) {
+    wchar_t domain[kDomainUnits + 1] = {};
+    DWORD domainUnits = kDomainUnits;
+    SID_NAME_USE use = SidTypeUnknown;
+    return calls.lookupAccountName(nullptr, name, sid, &bytes, domain, &domainUnits, &use) && IsValidSid(sid);
+}
+
 // The user SID of `token`, read into `buffer`, or null.
 PSID TokenUserSid(const SessionCalls& calls, HANDLE token, BYTE (&buffer)[kTokenUserBytes]) {
     memset(buffer, 0, sizeof buffer);
@@ -77,12 +85,7 @@ SessionHandle FindConsoleUser(WideString& name, WideString& sid, const SessionCa
     }
 
     BYTE consoleSid[kConsoleSidBytes] = {};
-    DWORD consoleSidBytes = sizeof consoleSid;
-    wchar_t domain[kDomainUnits + 1] = {};
-    DWORD domainUnits = kDomainUnits;
-    SID_NAME_USE use = SidTypeUnknown;
-    if (!calls.lookupAccountName(nullptr, name.CStr(), consoleSid, &consoleSidBytes, domain, &domainUnits, &use) ||
-        !IsValidSid(consoleSid)) {
+    if (!LookupSid(calls, name.CStr(), consoleSid, sizeof consoleSid)) {
         return token;
     }
 
@@ -146,15 +149,7 @@ SessionHandle FindConsoleUser(WideString& name, WideString& sid, const SessionCa
 
 bool AccountNameToSid(WideString& text, const SessionCalls& calls) {
     BYTE sid[kAccountSidBytes] = {};
-    DWORD sidBytes = sizeof sid;
-    wchar_t domain[kDomainUnits + 1] = {};
-    DWORD domainUnits = kDomainUnits;
-    SID_NAME_USE use = SidTypeUnknown;
-    if (!calls.lookupAccountName(nullptr, text.CStr(), sid, &sidBytes, domain, &domainUnits, &use) ||
-        !IsValidSid(sid)) {
-        return false;
-    }
-    return CopySidText(text, sid);
+    return LookupSid(calls, text.CStr(), sid, sizeof sid) && CopySidText(text, sid);
 }
 
 void ResolveTargetUser(TargetUser& user, const SessionCalls& calls) {
