@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "ui/object_ledger.h"
 #include "ui/event_loop.h"
 
 namespace {
@@ -34,9 +35,9 @@ bool ensureControlCapacity(UiWindow& window) {
 HFONT createControlFont(const UiWindow& window, double pointSize, int32_t weight) {
     double size = pointSize < 1 ? 8.5 : pointSize;
     auto height = static_cast<int32_t>(-(size * 96 / 72));
-    return CreateFontW(height, 0, 0, 0, weight < 1 ? FW_NORMAL : weight, window.fontStyle & 1, (window.fontStyle >> 1) & 1,
+    return heldGdiObject(CreateFontW(height, 0, 0, 0, weight < 1 ? FW_NORMAL : weight, window.fontStyle & 1, (window.fontStyle >> 1) & 1,
                        (window.fontStyle >> 2) & 1, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       window.fontQuality ? window.fontQuality : CLEARTYPE_QUALITY, 0, window.fontFace);
+                       window.fontQuality ? window.fontQuality : CLEARTYPE_QUALITY, 0, window.fontFace));
 }
 
 int32_t registerControl(UiWindow& window, int32_t kind, HWND hwnd) {
@@ -58,7 +59,7 @@ int32_t registerControl(UiWindow& window, int32_t kind, HWND hwnd) {
     slot.textColour = window.nextTextColour < 0 ? static_cast<int32_t>(GetSysColor(COLOR_BTNTEXT)) : window.nextTextColour;
     slot.backColour = window.nextBackColour;
     if (slot.backColour >= 0) {
-        slot.backBrush = CreateSolidBrush(static_cast<COLORREF>(slot.backColour));
+        slot.backBrush = heldGdiObject(CreateSolidBrush(static_cast<COLORREF>(slot.backColour)));
     }
     window.nextStartsGroup = 0;
     if (slot.flags & UI_LAYOUT_MASK) {
@@ -75,9 +76,9 @@ int32_t addChildControl(UiWindow& window, int32_t kind, const wchar_t* className
     if (window.nextStartsGroup) {
         style |= WS_GROUP;
     }
-    HWND hwnd = CreateWindowExW(0, className, text, style, x, y, width, height, window.controlParent,
+    HWND hwnd = heldUserObject(CreateWindowExW(0, className, text, style, x, y, width, height, window.controlParent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(window.controlCount + 1)), window.instance,
-                                nullptr);
+                                nullptr));
     if (!hwnd) {
         return 0;
     }
@@ -118,9 +119,7 @@ bool setLastControlFontSize(UiWindow& window, double pointSize) {
         return false;
     }
     SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (control->font) {
-        DeleteObject(control->font);
-    }
+    deleteGdiObject(control->font);
     control->font = font;
     return true;
 }
@@ -141,16 +140,12 @@ bool removeControl(UiWindow& window, int32_t index) {
     }
     if (control->hwnd) {
         ShowWindow(control->hwnd, SW_HIDE);
-        DestroyWindow(control->hwnd);
+        destroyHeldWindow(control->hwnd);
     }
-    if (control->font) {
-        DeleteObject(control->font);
-    }
-    if (control->backBrush) {
-        DeleteObject(control->backBrush);
-    }
-    if (control->kind == UI_KIND_IMAGE && control->extra) {
-        DeleteObject(control->extra);
+    deleteGdiObject(control->font);
+    deleteGdiObject(control->backBrush);
+    if (control->kind == UI_KIND_IMAGE) {
+        deleteGdiObject(control->extra);
     }
     *control = UiControl{};
     if (index == window.controlCount) {

@@ -7,13 +7,14 @@
 
 #include <memory>
 
+#include "ui/object_ledger.h"
 #include "ui/controls.h"
 #include "ui/images.h"
 
 namespace {
 
 HBITMAP copyBitmap(HBITMAP bitmap) {
-    return bitmap ? static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0)) : nullptr;
+    return bitmap ? heldGdiObject(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0))) : nullptr;
 }
 
 void invalidateInParent(HWND control) {
@@ -53,12 +54,11 @@ int32_t addResourceImage(UiWindow& window, HMODULE module, const wchar_t* id, in
         Gdiplus::Bitmap canvas(width, height, PixelFormat32bppPARGB);
         if (canvas.GetLastStatus() == Gdiplus::Ok && scaleImageInto(loaded.get(), &canvas, width, height)) {
             canvas.GetHBITMAP(Gdiplus::Color(0), &picture);
+            heldGdiObject(picture);
         }
     }
     int32_t index = addImage(window, picture, x, y, width, height);
-    if (picture) {
-        DeleteObject(picture);
-    }
+    deleteGdiObject(picture);
     return index;
 }
 
@@ -67,21 +67,18 @@ bool setControlImage(UiWindow& window, int32_t index, HBITMAP bitmap, int32_t wi
     if (!control || control->kind != UI_KIND_IMAGE) {
         return false;
     }
-    HBITMAP blank = bitmap ? nullptr : createBlankDib(width, height);
+    HBITMAP blank = bitmap ? nullptr : heldGdiObject(createBlankDib(width, height));
     HBITMAP old = static_cast<HBITMAP>(control->extra);
     HBITMAP copy = copyBitmap(bitmap ? bitmap : blank);
     control->extra = copy;
     auto returned = reinterpret_cast<HBITMAP>(
         SendMessageW(control->hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(copy)));
     // The old picture goes only once the control no longer shows it.
-    if (old) {
-        DeleteObject(old);
-    }
-    if (blank) {
-        DeleteObject(blank);
-    }
+    deleteGdiObject(old);
+    deleteGdiObject(blank);
     invalidateInParent(control->hwnd);
-    // A control that kept a copy of the previous picture hands that copy back.
+    // A control that kept a copy of the previous picture hands that copy back; the control
+    // made it, so it was never in the ledger.
     if (returned && returned != old && returned != copy) {
         DeleteObject(returned);
     }

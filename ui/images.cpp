@@ -1,6 +1,8 @@
 // Pictures: PNG resources decoded by GDI+, scaled copies, blank DIBs and window backgrounds.
 #include "ui/images.h"
 
+#include "ui/object_ledger.h"
+
 #include <objidl.h>
 
 #include <cstring>
@@ -118,16 +120,16 @@ HBITMAP createBlankDib(int32_t width, int32_t height) {
 }
 
 void adoptBackgroundBitmap(UiWindow& window, HBITMAP bitmap) {
-    if (window.backgroundBrush && window.backgroundKind != BorrowedBrush) {
-        DeleteObject(window.backgroundBrush);
+    if (window.backgroundKind != BorrowedBrush) {
+        deleteGdiObject(window.backgroundBrush);
     }
-    window.backgroundBrush = CreatePatternBrush(bitmap);
+    window.backgroundBrush = heldGdiObject(CreatePatternBrush(bitmap));
     // The old background is still selected into the DC: it can only go once it comes out.
     auto previous = static_cast<HBITMAP>(SelectObject(window.memoryDC, bitmap));
     if (!window.initialDcBitmap) {
         window.initialDcBitmap = previous;
     } else if (previous && previous != window.initialDcBitmap && previous != bitmap) {
-        DeleteObject(previous);
+        deleteGdiObject(previous);
     }
     window.backgroundBitmap = bitmap;
     window.backgroundKind = TiledPattern;
@@ -166,6 +168,7 @@ void setBackgroundImage(UiWindow& window, Gdiplus::Bitmap* image, int32_t width,
     }
     HBITMAP bitmap = nullptr;
     source->GetHBITMAP(Gdiplus::Color(kWindowBackgroundArgb), &bitmap);
+    heldGdiObject(bitmap);
     if (bitmap) {
         adoptBackgroundBitmap(window, bitmap);
     }

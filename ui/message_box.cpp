@@ -1,6 +1,7 @@
 // The toolkit's message box: a rounded popup with a text and an OK button, run modally.
 #include "ui/message_box.h"
 
+#include "ui/object_ledger.h"
 #include "ui/button.h"
 #include "ui/control_state.h"
 #include "ui/event_loop.h"
@@ -53,6 +54,7 @@ void paintMessageBoxBackground(UiWindow& window, int32_t width, int32_t height, 
     if (window.memoryDC) {
         HBITMAP bitmap = nullptr;
         canvas.GetHBITMAP(Gdiplus::Color(kWindowBackgroundArgb), &bitmap);
+        heldGdiObject(bitmap);
         if (bitmap) {
             adoptBackgroundBitmap(window, bitmap);
         }

@@ -1,6 +1,7 @@
 // Painting: the window background erase and the colours of child controls.
 #include "ui/painting.h"
 
+#include "ui/object_ledger.h"
 #include "ui/controls.h"
 
 namespace {
@@ -37,11 +38,11 @@ HBRUSH brushBehind(UiWindow& window, HDC dc, HWND control) {
     int32_t width = area.right - area.left;
     int32_t height = area.bottom - area.top;
     MapWindowPoints(nullptr, window.hwnd, reinterpret_cast<POINT*>(&area), 2);
-    HDC memory = CreateCompatibleDC(dc);
+    HDC memory = heldGdiObject(CreateCompatibleDC(dc));
     if (!memory) {
         return nullptr;
     }
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HBITMAP bitmap = heldGdiObject(CreateCompatibleBitmap(dc, width, height));
     HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
     if (window.backgroundKind == StretchedBitmap && window.memoryDC) {
         GetClientRect(window.hwnd, &window.scratchRect2);
@@ -63,14 +64,10 @@ HBRUSH brushBehind(UiWindow& window, HDC dc, HWND control) {
         SelectObject(memory, oldBrush);
     }
     SelectObject(memory, oldBitmap);
-    DeleteDC(memory);
-    if (window.patternBrush) {
-        DeleteObject(window.patternBrush);
-    }
-    window.patternBrush = bitmap ? CreatePatternBrush(bitmap) : nullptr;
-    if (bitmap) {
-        DeleteObject(bitmap);
-    }
+    deleteMemoryDc(memory);
+    deleteGdiObject(window.patternBrush);
+    window.patternBrush = bitmap ? heldGdiObject(CreatePatternBrush(bitmap)) : nullptr;
+    deleteGdiObject(bitmap);
     return window.patternBrush;
 }
 

@@ -1,6 +1,8 @@
 // Rounded shapes: rounded rectangles painted into GDI+ images and rounded window regions.
 #include "ui/shapes.h"
 
+#include "ui/object_ledger.h"
+
 #include <uxtheme.h>
 
 namespace {
@@ -38,16 +40,17 @@ HRGN roundedRegion(HWND hwnd, int32_t left, int32_t top, int32_t width, int32_t 
     Gdiplus::Region region(&path);
     Gdiplus::Graphics graphics(hwnd);
     prepareShapes(graphics);
-    return region.GetHRGN(&graphics);
+    return heldGdiObject(region.GetHRGN(&graphics));
 }
 
 bool applyRegion(HWND hwnd, HRGN region) {
     if (SetWindowRgn(hwnd, region, FALSE)) {
-        return true;  // the window owns the region now
+        if (region) {
+            handOverGdiObject();  // the window owns the region now
+        }
+        return true;
     }
-    if (region) {
-        DeleteObject(region);
-    }
+    deleteGdiObject(region);
     return false;
 }
 
@@ -96,7 +99,7 @@ bool setWindowShape(UiWindow& window, int32_t diameter) {
         GetWindowRect(hwnd, &window.scratchRect2);
         int32_t cl = client.left - window.scratchRect2.left;
         int32_t ct = client.top - window.scratchRect2.top;
-        region = diameter == 1 ? CreateRectRgn(cl, ct, cl + cw, ct + ch) : roundedRegion(hwnd, cl, ct, cw, ch, diameter);
+        region = diameter == 1 ? heldGdiObject(CreateRectRgn(cl, ct, cl + cw, ct + ch)) : roundedRegion(hwnd, cl, ct, cw, ch, diameter);
     }
     window.clientWidth = cw;
     window.clientHeight = ch;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "ui/object_ledger.h"
 #include "ui/controls.h"
 #include "ui/window_procedure.h"
 
@@ -33,8 +34,8 @@ void adoptIcons(UiWindow& window, HWND parent) {
     if (parent && IsWindow(parent)) {
         HICON parentLarge = parentIcon(parent, ICON_BIG, GCL_HICON);
         HICON parentSmall = parentIcon(parent, ICON_SMALL, GCL_HICONSM);
-        large = parentLarge ? CopyIcon(parentLarge) : nullptr;
-        small = parentSmall ? CopyIcon(parentSmall) : nullptr;
+        large = parentLarge ? heldUserObject(CopyIcon(parentLarge)) : nullptr;
+        small = parentSmall ? heldUserObject(CopyIcon(parentSmall)) : nullptr;
     } else {
         wchar_t* path = window.text.PrepareBuffer(kModulePathLimit + 1);
         GetModuleFileNameW(window.instance, path, kModulePathLimit);
@@ -43,6 +44,8 @@ void adoptIcons(UiWindow& window, HWND parent) {
         if (FAILED(SHDefExtractIconW(window.text.CStr(), 0, 0, &large, &small, sizes))) {
             return;
         }
+        heldUserObject(large);
+        heldUserObject(small);
     }
     if (!large && !small) {
         return;
@@ -55,23 +58,16 @@ void adoptIcons(UiWindow& window, HWND parent) {
     if (large) {
         replacedLarge = reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large)));
     }
-    if (replacedSmall) {
-        DestroyIcon(replacedSmall);
-    }
+    destroyHeldIcon(replacedSmall);
     // The caption is repainted before the last old icon goes.
     RedrawWindow(window.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    if (replacedLarge) {
-        DestroyIcon(replacedLarge);
-    }
+    destroyHeldIcon(replacedLarge);
 }
 
 // The system does not destroy the icons a window was given; they are the window's copies.
 void releaseIcons(HWND hwnd) {
     for (WPARAM which : {ICON_SMALL, ICON_BIG}) {
-        HICON icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_SETICON, which, 0));
-        if (icon) {
-            DestroyIcon(icon);
-        }
+        destroyHeldIcon(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_SETICON, which, 0)));
     }
 }
 
@@ -185,8 +181,8 @@ HWND createWindow(UiWindow& window, const wchar_t* className, const wchar_t* tit
     window.scratchRect = {0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&window.scratchRect, style, FALSE, exStyle);
     const RECT& outer = window.scratchRect;
-    window.hwnd = CreateWindowExW(exStyle, className, title, style, x, y, outer.right - outer.left,
-                                  outer.bottom - outer.top, parent, nullptr, window.instance, nullptr);
+    window.hwnd = heldUserObject(CreateWindowExW(exStyle, className, title, style, x, y, outer.right - outer.left,
+                                                 outer.bottom - outer.top, parent, nullptr, window.instance, nullptr));
     if (!window.hwnd) {
         return nullptr;
     }
@@ -199,11 +195,11 @@ HWND createWindow(UiWindow& window, const wchar_t* className, const wchar_t* tit
     }
     applyFontDefaults(window);
     adoptIcons(window, parent);
-    window.backgroundBrush = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    window.backgroundBrush = heldGdiObject(CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
     window.controlParent = window.hwnd;
     if (!window.memoryDC) {
         HDC dc = GetDC(window.hwnd);
-        window.memoryDC = CreateCompatibleDC(dc);
+        window.memoryDC = heldGdiObject(CreateCompatibleDC(dc));
         ReleaseDC(window.hwnd, dc);
     }
     GetClientRect(window.hwnd, &window.clientRect);
@@ -233,26 +229,20 @@ bool destroyWindow(UiWindow& window) {
     if (window.popupWindow) {
         DestroyWindow(window.popupWindow);
     }
-    if (window.backgroundBrush && window.backgroundKind != BorrowedBrush) {
-        DeleteObject(window.backgroundBrush);
+    if (window.backgroundKind != BorrowedBrush) {
+        deleteGdiObject(window.backgroundBrush);
     }
-    if (window.patternBrush) {
-        DeleteObject(window.patternBrush);
-    }
+    deleteGdiObject(window.patternBrush);
     // A bitmap still selected into a DC cannot be deleted: give the DC its own one back first.
     if (window.memoryDC && window.initialDcBitmap) {
         SelectObject(window.memoryDC, window.initialDcBitmap);
     }
     window.initialDcBitmap = nullptr;
-    if (window.memoryDC) {
-        DeleteDC(window.memoryDC);
-    }
-    if (window.backgroundBitmap) {
-        DeleteObject(window.backgroundBitmap);
-    }
+    deleteMemoryDc(window.memoryDC);
+    deleteGdiObject(window.backgroundBitmap);
     releaseIcons(window.hwnd);
     RemoveWindowSubclass(window.hwnd, windowSubclassProc, reinterpret_cast<UINT_PTR>(&window));
-    DestroyWindow(window.hwnd);
+    destroyHeldWindow(window.hwnd);
     if (!window.classExisted && className[0]) {
         UnregisterClassW(className, window.instance);
     }
