@@ -7,7 +7,16 @@ ObjectLedger& objectLedger() {
 }
 
 bool deleteGdiObject(HGDIOBJ object) {
-    if (!object || !DeleteObject(object)) {
+    if (!object) {
+        return false;
+    }
+    // An object that no longer exists is no longer held: Wine's SysLink deletes the brush
+    // its parent answers WM_CTLCOLORSTATIC with, and the font it was given.
+    if (!GetObjectType(object)) {
+        objectLedger().gdiObjects -= 1;
+        return false;
+    }
+    if (!DeleteObject(object)) {
         return false;
     }
     objectLedger().gdiObjects -= 1;

@@ -66,8 +66,12 @@ bool fillRoundedRect(Gdiplus::Image* image, int32_t left, int32_t top, int32_t w
     Gdiplus::GraphicsPath path(Gdiplus::FillModeAlternate);
     buildRoundedPath(path, left, top, width, height, diameter);
     Gdiplus::Color colour(argb);
-    Gdiplus::Pen pen(colour, 1.0f);
-    graphics.DrawPath(&pen, &path);
+    // The outline gives curved edges their antialiased rim. Square corners need none, and a
+    // pen centred on the edges would spill past the right and bottom ones.
+    if (diameter > 0) {
+        Gdiplus::Pen pen(colour, 1.0f);
+        graphics.DrawPath(&pen, &path);
+    }
     Gdiplus::SolidBrush brush(colour);
     return graphics.FillPath(&brush, &path) == Gdiplus::Ok;
 }

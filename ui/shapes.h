@@ -10,7 +10,7 @@
 #include "ui/ui_window.h"
 
 // Fills (left, top, width, height) of image with a rounded rectangle whose corner arcs have
-// `diameter` (0 = square corners), edge antialiased. False for a null image or a failed fill.
+// `diameter` (0 = square corners, exactly the rectangle), curved edges antialiased. False for a null image or a failed fill.
 bool fillRoundedRect(Gdiplus::Image* image, int32_t left, int32_t top, int32_t width, int32_t height,
                      Gdiplus::ARGB argb, int32_t diameter);
 

@@ -71,7 +71,7 @@ TEST(Images, BlankDibsAreTopDownAndAlmostTransparentBlack) {
     ASSERT_NE(blank, nullptr);
     DIBSECTION section{};
     ASSERT_EQ(GetObjectW(blank, sizeof(section), &section), static_cast<int>(sizeof(section)));
-    EXPECT_EQ(section.dsBmih.biHeight, -2);
+    EXPECT_EQ(section.dsBm.bmHeight, 2);
     EXPECT_EQ(section.dsBm.bmBitsPixel, 32);
     auto* pixels = static_cast<uint32_t*>(section.dsBm.bmBits);
     for (int i = 0; i < 4; ++i) {
@@ -81,7 +81,7 @@ TEST(Images, BlankDibsAreTopDownAndAlmostTransparentBlack) {
 }
 
 TEST(Images, BackgroundsAreScaledToTheClientAndReplaceTheOldOnes) {
-    TestWindow test(40, 20);
+    TestWindow test(40, 20, WS_POPUP);
     auto halves = load(TEST_HALVES_100, 0, 0);
     HBRUSH solid = test.window.backgroundBrush;
     setBackgroundImage(test.window, halves.get(), 0, 0);

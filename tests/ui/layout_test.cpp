@@ -48,6 +48,11 @@ TEST(Layout, EachRuleComputesTheHorizontalPlacement) {
     EXPECT_FALSE(placeOnAxis({10, 100, 400, 600}, UI_ANCHOR_BOTTOM, kHorizontalBits, x, width));
 }
 
+HWND labelHandle(UiWindow& window, const wchar_t* text, int32_t x, int32_t y, int32_t width, int32_t height) {
+    int32_t index = addLabel(window, text, x, y, width, height);
+    return window.controls[index].hwnd;
+}
+
 RECT placementOf(HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);
@@ -64,11 +69,11 @@ void resizeClient(HWND hwnd, int32_t width, int32_t height) {
 TEST(Layout, ResizingTheWindowMovesAnchoredControlsFromTheirCreationPlacement) {
     TestWindow test(400, 300);
     test.window.nextControlFlags = UI_ANCHOR_RIGHT | UI_ANCHOR_BOTTOM;
-    HWND corner = test.window.controls[addLabel(test.window, L"corner", 10, 20, 100, 30)].hwnd;
+    HWND corner = labelHandle(test.window, L"corner", 10, 20, 100, 30);
     test.window.nextControlFlags = UI_PROPORTIONAL_CENTRE_X | UI_CENTRE_Y;
-    HWND middle = test.window.controls[addLabel(test.window, L"middle", 50, 135, 100, 30)].hwnd;
+    HWND middle = labelHandle(test.window, L"middle", 50, 135, 100, 30);
     test.window.nextControlFlags = UI_ANCHOR_LEFT | UI_ANCHOR_TOP;
-    HWND fixed = test.window.controls[addLabel(test.window, L"fixed", 5, 5, 20, 20)].hwnd;
+    HWND fixed = labelHandle(test.window, L"fixed", 5, 5, 20, 20);
     SetWindowPos(fixed, nullptr, 7, 8, 20, 20, SWP_NOZORDER);  // not laid out: stays where it is now
 
     resizeClient(test.hwnd(), 800, 500);  // WM_WINDOWPOSCHANGED lays out
@@ -90,7 +95,7 @@ TEST(Layout, ResizingTheWindowMovesAnchoredControlsFromTheirCreationPlacement) {
 TEST(Layout, AnAxisWithoutARuleKeepsTheCurrentPlacement) {
     TestWindow test(400, 300);
     test.window.nextControlFlags = UI_ANCHOR_BOTTOM;
-    HWND control = test.window.controls[addLabel(test.window, L"x", 10, 20, 100, 30)].hwnd;
+    HWND control = labelHandle(test.window, L"x", 10, 20, 100, 30);
     SetWindowPos(control, nullptr, 33, 20, 44, 30, SWP_NOZORDER);
     resizeClient(test.hwnd(), 500, 400);
     RECT rect = placementOf(control);
@@ -124,7 +129,7 @@ TEST(Layout, AZeroDivisorDoesNotFailThePass) {
     int32_t scaled = addLabel(test.window, L"y", 40, 20, 100, 30);
     test.window.controls[scaled].parentWidth = 0;
     test.window.nextControlFlags = UI_ANCHOR_RIGHT;
-    HWND other = test.window.controls[addLabel(test.window, L"z", 10, 20, 100, 30)].hwnd;
+    HWND other = labelHandle(test.window, L"z", 10, 20, 100, 30);
     test.window.clientRect.right = 0;
     ASSERT_TRUE(layoutControls(test.window, test.hwnd()));
     RECT rect = placementOf(test.window.controls[index].hwnd);

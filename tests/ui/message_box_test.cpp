@@ -35,7 +35,7 @@ RECT placementOf(HWND control) {
     return rect;
 }
 
-TEST(MessageBox, A450By180BoxPlacesItsLabelAndButton) {
+TEST(UiMessageBox, A450By180BoxPlacesItsLabelAndButton) {
     TestWindow owner(600, 400);
     UiMessageBox box;
     buildMessageBox(box, &owner.window, L"Done.", 180, 450);
@@ -75,7 +75,7 @@ TEST(MessageBox, A450By180BoxPlacesItsLabelAndButton) {
     EXPECT_EQ(box.window.hwnd, nullptr);
 }
 
-TEST(MessageBox, NarrowWidthsBecome360) {
+TEST(UiMessageBox, NarrowWidthsBecome360) {
     for (auto [asked, expected] : {std::pair{0, 360}, std::pair{159, 360}, std::pair{160, 160}}) {
         UiMessageBox box;
         buildMessageBox(box, nullptr, L"x", 120, asked);
@@ -86,7 +86,7 @@ TEST(MessageBox, NarrowWidthsBecome360) {
     }
 }
 
-TEST(MessageBox, TheBackgroundHasARimAFaceAndABand) {
+TEST(UiMessageBox, TheBackgroundHasARimAFaceAndABand) {
     constexpr int32_t W = 300;
     constexpr int32_t H = 150;
     UiMessageBox box;
@@ -117,7 +117,7 @@ TEST(MessageBox, TheBackgroundHasARimAFaceAndABand) {
     EXPECT_EQ(shot.at(10, H - 20), 0xF0F0FFu);
 }
 
-TEST(MessageBox, AMinimisedOwnerIsRestoredFirst) {
+TEST(UiMessageBox, AMinimisedOwnerIsRestoredFirst) {
     TestWindow owner(300, 200);
     ShowWindow(owner.hwnd(), SW_SHOWMINIMIZED);
     ASSERT_TRUE(IsIconic(owner.hwnd()));
@@ -126,7 +126,7 @@ TEST(MessageBox, AMinimisedOwnerIsRestoredFirst) {
     EXPECT_FALSE(IsIconic(owner.hwnd()));
 }
 
-TEST(MessageBox, TheFortyNinthLiveBoxIsNotEntered) {
+TEST(UiMessageBox, TheFortyNinthLiveBoxIsNotEntered) {
     TestWindow owner(300, 200);
     std::vector<std::unique_ptr<TestWindow>> others;
     for (int i = 0; i < UI_ATTACHED_WINDOWS; ++i) {
@@ -151,7 +151,7 @@ TEST(MessageBox, TheFortyNinthLiveBoxIsNotEntered) {
     EXPECT_EQ(owner.window.attachedWindows[5], next.window.hwnd);
 }
 
-TEST(MessageBox, ACloseRequestEndsTheBoxWithZeroAndStaysRecorded) {
+TEST(UiMessageBox, ACloseRequestEndsTheBoxWithZeroAndStaysRecorded) {
     TestWindow owner(300, 200);
     owner.event.quit = 0;
     drainQueue();
@@ -165,7 +165,7 @@ TEST(MessageBox, ACloseRequestEndsTheBoxWithZeroAndStaysRecorded) {
     EXPECT_TRUE(owner.event.window == nullptr || owner.event.window == &owner.window);
 }
 
-TEST(MessageBox, TheOwnersClicksAreSwallowedWhileABoxRuns) {
+TEST(UiMessageBox, TheOwnersClicksAreSwallowedWhileABoxRuns) {
     TestWindow owner(300, 200);
     int32_t ownerButton = addButton(owner.window, L"Do", 10, 10, 60, 25);
     drainQueue();
@@ -188,7 +188,7 @@ void CALLBACK pressOk(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ok), BN_CLICKED), reinterpret_cast<LPARAM>(ok));
 }
 
-TEST(MessageBox, PressingOkEndsTheBoxWithOne) {
+TEST(UiMessageBox, PressingOkEndsTheBoxWithOne) {
     TestWindow owner(300, 200);
     owner.event.quit = 0;
     SetTimer(nullptr, 0, 20, pressOk);
@@ -197,7 +197,7 @@ TEST(MessageBox, PressingOkEndsTheBoxWithOne) {
     EXPECT_EQ(FindWindowW(kBoxClass, nullptr), nullptr);
 }
 
-TEST(MessageBox, TheEndOfTheQueueAndAMissingWindowEndTheRun) {
+TEST(UiMessageBox, TheEndOfTheQueueAndAMissingWindowEndTheRun) {
     TestWindow owner(300, 200);
     PostQuitMessage(0);
     EXPECT_EQ(showMessageBox(&owner.window, L"x", 120, 300), UI_BOX_QUEUE_ENDED);
@@ -205,7 +205,7 @@ TEST(MessageBox, TheEndOfTheQueueAndAMissingWindowEndTheRun) {
     EXPECT_EQ(runMessageBox(windowless), UI_BOX_CLOSED);
 }
 
-TEST(MessageBox, MovingTheDefaultLeavesOnlyTheNewButtonDefault) {
+TEST(UiMessageBox, MovingTheDefaultLeavesOnlyTheNewButtonDefault) {
     TestWindow test;
     int32_t a = addButton(test.window, L"A", 0, 0, 50, 20);
     int32_t b = addButton(test.window, L"B", 0, 30, 50, 20);

@@ -5,6 +5,7 @@
 #include "ui/controls.h"
 #include "ui/images.h"
 #include "ui/label.h"
+#include "ui/object_ledger.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -26,16 +27,32 @@ Gdiplus::Bitmap* checkerPicture() {
 
 TEST(Painting, TheEraseFillsWithTheBrushAndLeavesOpaqueControlsOut) {
     TestWindow test(100, 80);
-    DeleteObject(test.window.backgroundBrush);
-    test.window.backgroundBrush = CreateSolidBrush(RGB(10, 200, 30));
+    ShowWindow(test.hwnd(), SW_SHOW);
+    deleteGdiObject(test.window.backgroundBrush);
+    test.window.backgroundBrush = heldGdiObject(CreateSolidBrush(RGB(10, 200, 30)));
     test.window.nextControlFlags = UI_FLAG_OPAQUE;
-    test.window.nextBackColour = RGB(250, 0, 250);
     addLabel(test.window, L"", 40, 30, 20, 20);
+    test.window.nextControlFlags = 0;
+    addLabel(test.window, L"", 70, 30, 20, 20);  // not opaque: painted over
     ClientPicture picture;
-    ASSERT_TRUE(printClient(test.hwnd(), picture));
+    ASSERT_TRUE(printClient(test.hwnd(), picture));  // a canvas of the client's size
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, picture.bitmap);
+    RECT all{0, 0, 100, 80};
+    HBRUSH magenta = CreateSolidBrush(RGB(250, 0, 250));
+    FillRect(dc, &all, magenta);
+    DeleteObject(magenta);
+    bool passOn = false;
+    EXPECT_EQ(eraseBackground(test.window, test.hwnd(), dc, passOn), 1);
+    EXPECT_FALSE(passOn);
+    SelectObject(dc, old);
+    DeleteDC(dc);
     EXPECT_EQ(picture.at(5, 5), 0x0AC81Eu);
     EXPECT_EQ(picture.at(99, 79), 0x0AC81Eu);
-    EXPECT_EQ(picture.at(45, 35), 0xFA00FAu);  // the label paints itself there
+    EXPECT_EQ(picture.at(45, 35), 0xFA00FAu);
+    EXPECT_EQ(picture.at(59, 49), 0xFA00FAu);
+    EXPECT_EQ(picture.at(60, 50), 0x0AC81Eu);
+    EXPECT_EQ(picture.at(75, 35), 0x0AC81Eu);
 }
 
 TEST(Painting, ATiledBackgroundRepeatsFromTheOrigin) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "ui_test_support.h"
 
 namespace {
@@ -20,19 +22,19 @@ TEST(Shapes, DiameterZeroFillsExactlyTheRectangle) {
     EXPECT_FALSE(fillRoundedRect(nullptr, 0, 0, 5, 5, kInk, 0));
 }
 
-TEST(Shapes, DiameterFourRoundsEachCornerAndFillsTheFace) {
-    Gdiplus::Bitmap canvas(20, 20, PixelFormat32bppARGB);
-    ASSERT_TRUE(fillRoundedRect(&canvas, 0, 0, 20, 20, kInk, 4));
-    EXPECT_EQ(pixelOf(canvas, 10, 10), kInk);
-    EXPECT_EQ(pixelOf(canvas, 10, 0), kInk);
-    EXPECT_EQ(pixelOf(canvas, 0, 10), kInk);
-    // The corner pixels are only partly covered by the quarter circles.
-    const POINT corners[] = {{0, 0}, {19, 0}, {0, 19}, {19, 19}};
-    for (auto [x, y] : corners) {
-        Gdiplus::ARGB corner = pixelOf(canvas, x, y);
-        EXPECT_LT(corner >> 24, 0xFFu) << x << "," << y;
+TEST(Shapes, CornerArcsLeaveTheCornersOutAndFillTheFace) {
+    Gdiplus::Bitmap small(20, 20, PixelFormat32bppARGB);
+    ASSERT_TRUE(fillRoundedRect(&small, 0, 0, 20, 20, kInk, 4));
+    for (auto [x, y] : {std::pair{10, 10}, std::pair{10, 0}, std::pair{0, 10}, std::pair{2, 2}, std::pair{17, 17}}) {
+        EXPECT_EQ(pixelOf(small, x, y), kInk) << x << "," << y;
     }
-    EXPECT_EQ(pixelOf(canvas, 2, 2), kInk);
+    Gdiplus::Bitmap large(40, 40, PixelFormat32bppARGB);
+    ASSERT_TRUE(fillRoundedRect(&large, 0, 0, 40, 40, kInk, 16));
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{1, 1}, std::pair{39, 0}, std::pair{0, 39}, std::pair{38, 38}}) {
+        EXPECT_EQ(pixelOf(large, x, y), 0u) << x << "," << y;
+    }
+    EXPECT_EQ(pixelOf(large, 20, 0), kInk);
+    EXPECT_EQ(pixelOf(large, 8, 8), kInk);
 }
 
 TEST(Shapes, RoundedRegionsClipTheCorners) {

@@ -46,8 +46,8 @@ TEST(UiWindow, ConstructionLeavesNoWindowAndTheNextColoursUnset) {
 
 TEST(UiWindow, DefaultStyleWindowHasTheRequestedClientSize) {
     UiEvent event{};
-    event.code = 77;
-    event.pending = 1;
+    event.quit = 1;
+    event.msg.message = 1234;
     UiWindow window;
     window.eventTarget = &event;
     HWND hwnd = createWindow(window, kTestClass, L"Sizes", 690, 390, -1, -1, static_cast<DWORD>(-1),
@@ -67,9 +67,10 @@ TEST(UiWindow, DefaultStyleWindowHasTheRequestedClientSize) {
     EXPECT_EQ(window.clientHeight, 390);
     EXPECT_EQ(window.clientRect.right, 690);
     EXPECT_EQ(window.clientRect.bottom, 390);
-    // The event record is zeroed, the font defaults and handles are in place.
-    EXPECT_EQ(event.code, 0);
-    EXPECT_EQ(event.pending, 0);
+    // The event record was zeroed (creation itself may post events since), the font defaults
+    // and handles are in place.
+    EXPECT_EQ(event.quit, 0);
+    EXPECT_EQ(event.msg.message, 0u);
     EXPECT_EQ(window.fontSize, 9.0);
     EXPECT_EQ(window.fontWeight, 400);
     EXPECT_EQ(window.fontStyle, 1);

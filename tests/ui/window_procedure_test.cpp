@@ -227,6 +227,7 @@ TEST(WindowProcedure, TheDefaultIdCarriesTheDefaultButton) {
 
 TEST(WindowProcedure, DroppedFilesAreJoinedAndTheDropTargetFound) {
     TestWindow test(400, 300);
+    ShowWindow(test.hwnd(), SW_SHOWNA);  // children count as visible only in a visible window
     int32_t label = addLabel(test.window, L"target", 100, 100, 80, 40);
     bool passOn = false;
     HDROP onPlain = makeDrop({L"C:\\a", L"C:\\b", L"C:\\c"}, {10, 10});
@@ -249,6 +250,7 @@ TEST(WindowProcedure, DroppedFilesAreJoinedAndTheDropTargetFound) {
 
 TEST(WindowProcedure, ChildAtPointPicksTheSmallestVisibleChild) {
     TestWindow test(400, 300);
+    ShowWindow(test.hwnd(), SW_SHOWNA);
     int32_t big = addLabel(test.window, L"big", 0, 0, 200, 200);
     int32_t small = addLabel(test.window, L"small", 50, 50, 20, 20);
     int32_t hidden = addLabel(test.window, L"hidden", 55, 55, 5, 5);
@@ -311,7 +313,8 @@ TEST(WindowProcedure, AttachedWindowsMoveWithTheirOwner) {
     owner.window.attachedCount = 3;
     RECT before{};
     GetWindowRect(owner.hwnd(), &before);
-    SetWindowPos(owner.hwnd(), nullptr, before.left + 30, before.top - 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(owner.hwnd(), nullptr, before.left + 30, before.top - 5, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT one{};
     RECT two{};
     GetWindowRect(boxOne.hwnd(), &one);
