@@ -88,30 +88,43 @@ TEST(X11Interaction, ShowingMakesTheWindowForegroundAndTheDialogWindow) {
 
 UiWindow* dialogWindowDuringBox = nullptr;
 UiEvent* watchedEvent = nullptr;
+HWND boxOwner = nullptr;
 bool enterSent = false;
 
 void CALLBACK pressEnter(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = FindWindowW(kBoxClass, nullptr);
-    if (!box || GetForegroundWindow() != box) {
+    if (!box || !IsWindowVisible(box) || GetFocus() == nullptr) {
         return;
     }
     KillTimer(nullptr, timer);
     dialogWindowDuringBox = watchedEvent->dialogWindow;
-    enterSent = runHost(L"/usr/bin/xdotool key Return");
+    // Without a window manager the X keyboard focus follows the pointer: rest it on the text.
+    RECT rect{};
+    GetWindowRect(box, &rect);
+    enterSent = runHost(L"/usr/bin/xdotool mousemove " + std::to_wstring(rect.left + 30) + L" " +
+                        std::to_wstring(rect.top + 30) + L" sleep 0.2 key Return");
+}
+
+// Ends a box that never saw the key with a close request, so that the test fails instead of
+// waiting for ever.
+void CALLBACK giveUp(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    PostMessageW(boxOwner, WM_CLOSE, 0, 0);
 }
 
 TEST(X11Interaction, EnterInTheMessageBoxPressesOk) {
     ShownWindow owner;
     ASSERT_TRUE(owner.show());
     watchedEvent = &owner.event;
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, pressEnter);
-    // A close request after a while ends a box that never saw the key.
-    UINT_PTR fallback = SetTimer(owner.window.hwnd, 77, 8000, nullptr);
+    boxOwner = owner.window.hwnd;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, pressEnter);
+    UINT_PTR fallback = SetTimer(nullptr, 0, 8000, giveUp);
     int32_t result = showMessageBox(&owner.window, L"Press Enter", 120, 300);
     KillTimer(nullptr, timer);
-    KillTimer(owner.window.hwnd, fallback);
+    KillTimer(nullptr, fallback);
     EXPECT_TRUE(enterSent);
     EXPECT_EQ(result, UI_BOX_OK);
+    // While the box ran, keyboard messages went through IsDialogMessageW for the box.
     ASSERT_NE(dialogWindowDuringBox, nullptr);
     EXPECT_NE(dialogWindowDuringBox, &owner.window);
 }
