@@ -9,11 +9,7 @@ void setDefaultStyle(UiControl& control, bool isDefault) {
     LONG style = GetWindowLongW(control.hwnd, GWL_STYLE);
     style = isDefault ? (style | BS_DEFPUSHBUTTON) : (style & ~static_cast<LONG>(BS_DEFPUSHBUTTON));
     SetWindowLongW(control.hwnd, GWL_STYLE, style);
-    HWND parent = GetParent(control.hwnd);
-    RECT area{};
-    GetClientRect(control.hwnd, &area);
-    MapWindowPoints(control.hwnd, parent, reinterpret_cast<POINT*>(&area), 2);
-    InvalidateRect(parent, &area, TRUE);
+    invalidateInParent(control.hwnd);
 }
 
 bool isButton(const UiControl* control) {
@@ -23,8 +19,8 @@ bool isButton(const UiControl* control) {
 }  // namespace
 
 int32_t addButton(UiWindow& window, const wchar_t* text, int32_t x, int32_t y, int32_t width, int32_t height) {
-    return addChildControl(window, UI_KIND_BUTTON, L"Button", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                           x, y, width, height);
+    return addChildControl(window, UI_KIND_BUTTON, L"Button", text,
+                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, x, y, width, height);
 }
 
 int32_t setDefaultButton(UiWindow& window, int32_t index) {

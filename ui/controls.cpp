@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "ui/object_ledger.h"
 #include "ui/event_loop.h"
+#include "ui/object_ledger.h"
 
 namespace {
 
@@ -35,9 +35,10 @@ bool ensureControlCapacity(UiWindow& window) {
 HFONT createControlFont(const UiWindow& window, double pointSize, int32_t weight) {
     double size = pointSize < 1 ? 8.5 : pointSize;
     auto height = static_cast<int32_t>(-(size * 96 / 72));
-    return heldGdiObject(CreateFontW(height, 0, 0, 0, weight < 1 ? FW_NORMAL : weight, window.fontStyle & 1, (window.fontStyle >> 1) & 1,
-                       (window.fontStyle >> 2) & 1, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       window.fontQuality ? window.fontQuality : CLEARTYPE_QUALITY, 0, window.fontFace));
+    return heldGdiObject(CreateFontW(height, 0, 0, 0, weight < 1 ? FW_NORMAL : weight, window.fontStyle & 1,
+                                     (window.fontStyle >> 1) & 1, (window.fontStyle >> 2) & 1, DEFAULT_CHARSET,
+                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     window.fontQuality ? window.fontQuality : CLEARTYPE_QUALITY, 0, window.fontFace));
 }
 
 int32_t registerControl(UiWindow& window, int32_t kind, HWND hwnd) {
@@ -56,7 +57,8 @@ int32_t registerControl(UiWindow& window, int32_t kind, HWND hwnd) {
         }
     }
     slot.flags = window.nextControlFlags;
-    slot.textColour = window.nextTextColour < 0 ? static_cast<int32_t>(GetSysColor(COLOR_BTNTEXT)) : window.nextTextColour;
+    slot.textColour =
+        window.nextTextColour < 0 ? static_cast<int32_t>(GetSysColor(COLOR_BTNTEXT)) : window.nextTextColour;
     slot.backColour = window.nextBackColour;
     if (slot.backColour >= 0) {
         slot.backBrush = heldGdiObject(CreateSolidBrush(static_cast<COLORREF>(slot.backColour)));
@@ -70,15 +72,22 @@ int32_t registerControl(UiWindow& window, int32_t kind, HWND hwnd) {
     return n;
 }
 
-int32_t addChildControl(UiWindow& window, int32_t kind, const wchar_t* className, const wchar_t* text, DWORD style,
-                        int32_t x, int32_t y, int32_t width, int32_t height) {
+int32_t addChildControl(UiWindow& window,
+                        int32_t kind,
+                        const wchar_t* className,
+                        const wchar_t* text,
+                        DWORD style,
+                        int32_t x,
+                        int32_t y,
+                        int32_t width,
+                        int32_t height) {
     ensureControlCapacity(window);
     if (window.nextStartsGroup) {
         style |= WS_GROUP;
     }
     HWND hwnd = heldUserObject(CreateWindowExW(0, className, text, style, x, y, width, height, window.controlParent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(window.controlCount + 1)), window.instance,
-                                nullptr));
+                                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(window.controlCount + 1)),
+                                               window.instance, nullptr));
     if (!hwnd) {
         return 0;
     }
@@ -107,6 +116,14 @@ UiControl* controlOfHandle(UiWindow& window, HWND hwnd) {
     }
     UiControl* control = liveControl(window, static_cast<int32_t>(GetWindowLongW(hwnd, GWL_ID)));
     return control && control->hwnd == hwnd ? control : nullptr;
+}
+
+void invalidateInParent(HWND control) {
+    HWND parent = GetParent(control);
+    RECT area{};
+    GetClientRect(control, &area);
+    MapWindowPoints(control, parent, reinterpret_cast<POINT*>(&area), 2);
+    InvalidateRect(parent, &area, TRUE);
 }
 
 bool setLastControlFontSize(UiWindow& window, double pointSize) {

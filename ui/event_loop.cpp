@@ -26,7 +26,11 @@ void translateMessage(UiEvent& event) {
 
 }  // namespace
 
-UiEvent* postEvent(UiWindow& window, int32_t code, uint32_t message, HWND sourceHwnd, int32_t controlIndex,
+UiEvent* postEvent(UiWindow& window,
+                   int32_t code,
+                   uint32_t message,
+                   HWND sourceHwnd,
+                   int32_t controlIndex,
                    intptr_t value) {
     UiEvent* event = window.eventTarget;
     if (!event) {

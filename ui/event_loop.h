@@ -12,7 +12,11 @@ constexpr uint32_t UI_SHOW_PUMP = 0x10;
 constexpr uint32_t UI_SHOW_REDRAW = 0x20;
 
 // Writes an event into the window's eventTarget; returns it, or null when there is none.
-UiEvent* postEvent(UiWindow& window, int32_t code, uint32_t message, HWND sourceHwnd, int32_t controlIndex,
+UiEvent* postEvent(UiWindow& window,
+                   int32_t code,
+                   uint32_t message,
+                   HWND sourceHwnd,
+                   int32_t controlIndex,
                    intptr_t value);
 
 // Waits for one message and translates it; false (code UI_EVENT_QUEUE_ENDED) when the queue

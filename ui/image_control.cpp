@@ -7,9 +7,9 @@
 
 #include <memory>
 
-#include "ui/object_ledger.h"
 #include "ui/controls.h"
 #include "ui/images.h"
+#include "ui/object_ledger.h"
 
 namespace {
 
@@ -17,20 +17,12 @@ HBITMAP copyBitmap(HBITMAP bitmap) {
     return bitmap ? heldGdiObject(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0))) : nullptr;
 }
 
-void invalidateInParent(HWND control) {
-    HWND parent = GetParent(control);
-    RECT area{};
-    GetClientRect(control, &area);
-    MapWindowPoints(control, parent, reinterpret_cast<POINT*>(&area), 2);
-    InvalidateRect(parent, &area, TRUE);
-}
-
 }  // namespace
 
 int32_t addImage(UiWindow& window, HBITMAP bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {
-    int32_t index = addChildControl(window, UI_KIND_IMAGE, L"Static", nullptr,
-                                    WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_REALSIZECONTROL | SS_BITMAP, x, y, width,
-                                    height);
+    int32_t index =
+        addChildControl(window, UI_KIND_IMAGE, L"Static", nullptr,
+                        WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_REALSIZECONTROL | SS_BITMAP, x, y, width, height);
     if (!index) {
         return 0;
     }
@@ -46,7 +38,12 @@ int32_t addImage(UiWindow& window, HBITMAP bitmap, int32_t x, int32_t y, int32_t
     return index;
 }
 
-int32_t addResourceImage(UiWindow& window, HMODULE module, const wchar_t* id, int32_t x, int32_t y, int32_t width,
+int32_t addResourceImage(UiWindow& window,
+                         HMODULE module,
+                         const wchar_t* id,
+                         int32_t x,
+                         int32_t y,
+                         int32_t width,
                          int32_t height) {
     HBITMAP picture = nullptr;
     std::unique_ptr<Gdiplus::Bitmap> loaded(loadImageResource(module, id, width, height));

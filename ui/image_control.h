@@ -9,7 +9,12 @@ int32_t addImage(UiWindow& window, HBITMAP bitmap, int32_t x, int32_t y, int32_t
 
 // An image control showing PNG resource `id` of type "IMAGE" from `module`, scaled to
 // width x height; without the picture when it cannot be loaded.
-int32_t addResourceImage(UiWindow& window, HMODULE module, const wchar_t* id, int32_t x, int32_t y, int32_t width,
+int32_t addResourceImage(UiWindow& window,
+                         HMODULE module,
+                         const wchar_t* id,
+                         int32_t x,
+                         int32_t y,
+                         int32_t width,
                          int32_t height);
 
 // Shows a copy of `bitmap` (a blank width x height picture when null) in image control

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr Gdiplus::ARGB kWindowBackgroundArgb = 0x00FEFEFE;
-
 struct StreamHolder {
     IStream* stream = nullptr;
     StreamHolder() = default;
@@ -167,7 +165,7 @@ void setBackgroundImage(UiWindow& window, Gdiplus::Bitmap* image, int32_t width,
         source = image;
     }
     HBITMAP bitmap = nullptr;
-    source->GetHBITMAP(Gdiplus::Color(kWindowBackgroundArgb), &bitmap);
+    source->GetHBITMAP(Gdiplus::Color(UI_WINDOW_BACKGROUND_ARGB), &bitmap);
     heldGdiObject(bitmap);
     if (bitmap) {
         adoptBackgroundBitmap(window, bitmap);

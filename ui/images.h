@@ -9,6 +9,9 @@
 
 #include "ui/ui_window.h"
 
+// What transparent parts of a window background become: the window class's RGB(254, 254, 254).
+constexpr Gdiplus::ARGB UI_WINDOW_BACKGROUND_ARGB = 0x00FEFEFE;
+
 // Decodes resource `id` of type "IMAGE" from `module`, at width x height (0 = the image's
 // own). The caller owns the result; null when the resource is missing or undecodable.
 Gdiplus::Bitmap* loadImageResource(HMODULE module, const wchar_t* id, int32_t width, int32_t height);

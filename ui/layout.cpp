@@ -59,10 +59,10 @@ bool layoutControls(UiWindow& window, HWND hwnd) {
         int32_t width = 0;
         int32_t y = 0;
         int32_t height = 0;
-        bool placedX = placeOnAxis({control.x, control.width, control.parentWidth, w}, control.flags, kHorizontalBits,
-                                   x, width);
-        bool placedY = placeOnAxis({control.y, control.height, control.parentHeight, h}, control.flags, kVerticalBits,
-                                   y, height);
+        bool placedX =
+            placeOnAxis({control.x, control.width, control.parentWidth, w}, control.flags, kHorizontalBits, x, width);
+        bool placedY =
+            placeOnAxis({control.y, control.height, control.parentHeight, h}, control.flags, kVerticalBits, y, height);
         HWND parent = GetParent(control.hwnd);
         if (!placedX || !placedY) {
             if (GetWindowRect(control.hwnd, &window.scratchRect2)) {
@@ -96,10 +96,7 @@ bool layoutControls(UiWindow& window, HWND hwnd) {
             SetWindowPos(control.hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOOWNERZORDER);
         }
         if (control.flags & UI_FLAG_REPAINT_AFTER_SIZING) {
-            RECT area{};
-            GetClientRect(control.hwnd, &area);
-            MapWindowPoints(control.hwnd, parent, reinterpret_cast<POINT*>(&area), 2);
-            InvalidateRect(parent, &area, TRUE);
+            invalidateInParent(control.hwnd);
         }
     }
     return EndDeferWindowPos(batch) != 0;

@@ -1,12 +1,12 @@
 // The toolkit's message box: a rounded popup with a text and an OK button, run modally.
 #include "ui/message_box.h"
 
-#include "ui/object_ledger.h"
 #include "ui/button.h"
 #include "ui/control_state.h"
 #include "ui/event_loop.h"
 #include "ui/images.h"
 #include "ui/label.h"
+#include "ui/object_ledger.h"
 #include "ui/shapes.h"
 
 namespace {
@@ -14,7 +14,6 @@ namespace {
 constexpr wchar_t kBoxClass[] = L"_WINDOW_MsgBoxClass";
 constexpr int32_t kFrameDiameter = 4;
 constexpr int32_t kBandHeight = 35;
-constexpr Gdiplus::ARGB kWindowBackgroundArgb = 0x00FEFEFE;
 
 void attachToOwner(UiWindow& owner, HWND box) {
     for (int32_t i = 0; i < UI_ATTACHED_WINDOWS; ++i) {
@@ -40,8 +39,13 @@ UiMessageBox::~UiMessageBox() {
     destroyWindow(window);
 }
 
-void paintMessageBoxBackground(UiWindow& window, int32_t width, int32_t height, Gdiplus::ARGB border,
-                               Gdiplus::ARGB fill, Gdiplus::ARGB band, int32_t cornerRadius) {
+void paintMessageBoxBackground(UiWindow& window,
+                               int32_t width,
+                               int32_t height,
+                               Gdiplus::ARGB border,
+                               Gdiplus::ARGB fill,
+                               Gdiplus::ARGB band,
+                               int32_t cornerRadius) {
     if (!window.hwnd) {
         return;
     }
@@ -53,7 +57,7 @@ void paintMessageBoxBackground(UiWindow& window, int32_t width, int32_t height, 
     }
     if (window.memoryDC) {
         HBITMAP bitmap = nullptr;
-        canvas.GetHBITMAP(Gdiplus::Color(kWindowBackgroundArgb), &bitmap);
+        canvas.GetHBITMAP(Gdiplus::Color(UI_WINDOW_BACKGROUND_ARGB), &bitmap);
         heldGdiObject(bitmap);
         if (bitmap) {
             adoptBackgroundBitmap(window, bitmap);
@@ -88,11 +92,7 @@ void buildMessageBox(UiMessageBox& box, UiWindow* owner, const wchar_t* text, in
         width = UI_BOX_DEFAULT_WIDTH;
     }
     createWindow(window, kBoxClass, L"", width, height, -1, -1, WS_POPUP, static_cast<DWORD>(-1), parent);
-    window.fontSize = 9.0;
-    window.fontWeight = FW_NORMAL;
-    window.fontStyle = 1;
-    window.fontQuality = 0;
-    wcscpy(window.fontFace, L"Arial");
+    applyFontDefaults(window);
     window.nextTextColour = box.textColour;
     paintMessageBoxBackground(window, width, height, box.borderColour, box.fillColour, box.bandColour,
                               box.cornerRadius);

@@ -48,5 +48,10 @@ void closeMessageBox(UiMessageBox& box);
 
 // Paints the box's frame, face and button band into its background and gives the window
 // its rounded outline.
-void paintMessageBoxBackground(UiWindow& window, int32_t width, int32_t height, Gdiplus::ARGB border,
-                               Gdiplus::ARGB fill, Gdiplus::ARGB band, int32_t cornerRadius);
+void paintMessageBoxBackground(UiWindow& window,
+                               int32_t width,
+                               int32_t height,
+                               Gdiplus::ARGB border,
+                               Gdiplus::ARGB fill,
+                               Gdiplus::ARGB band,
+                               int32_t cornerRadius);

@@ -1,8 +1,8 @@
 // Painting: the window background erase and the colours of child controls.
 #include "ui/painting.h"
 
-#include "ui/object_ledger.h"
 #include "ui/controls.h"
+#include "ui/object_ledger.h"
 
 namespace {
 

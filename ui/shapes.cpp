@@ -9,7 +9,11 @@ namespace {
 
 // The outline of a rounded rectangle; D is each corner's full diameter. Building goes on
 // after a failed step: the shape is whatever GDI+ managed to build.
-void buildRoundedPath(Gdiplus::GraphicsPath& path, int32_t left, int32_t top, int32_t width, int32_t height,
+void buildRoundedPath(Gdiplus::GraphicsPath& path,
+                      int32_t left,
+                      int32_t top,
+                      int32_t width,
+                      int32_t height,
                       int32_t diameter) {
     auto l = static_cast<Gdiplus::REAL>(left);
     auto t = static_cast<Gdiplus::REAL>(top);
@@ -56,8 +60,13 @@ bool applyRegion(HWND hwnd, HRGN region) {
 
 }  // namespace
 
-bool fillRoundedRect(Gdiplus::Image* image, int32_t left, int32_t top, int32_t width, int32_t height,
-                     Gdiplus::ARGB argb, int32_t diameter) {
+bool fillRoundedRect(Gdiplus::Image* image,
+                     int32_t left,
+                     int32_t top,
+                     int32_t width,
+                     int32_t height,
+                     Gdiplus::ARGB argb,
+                     int32_t diameter) {
     if (!image) {
         return false;
     }
@@ -103,7 +112,8 @@ bool setWindowShape(UiWindow& window, int32_t diameter) {
         GetWindowRect(hwnd, &window.scratchRect2);
         int32_t cl = client.left - window.scratchRect2.left;
         int32_t ct = client.top - window.scratchRect2.top;
-        region = diameter == 1 ? heldGdiObject(CreateRectRgn(cl, ct, cl + cw, ct + ch)) : roundedRegion(hwnd, cl, ct, cw, ch, diameter);
+        region = diameter == 1 ? heldGdiObject(CreateRectRgn(cl, ct, cl + cw, ct + ch))
+                               : roundedRegion(hwnd, cl, ct, cw, ch, diameter);
     }
     window.clientWidth = cw;
     window.clientHeight = ch;

@@ -10,9 +10,15 @@
 #include "ui/ui_window.h"
 
 // Fills (left, top, width, height) of image with a rounded rectangle whose corner arcs have
-// `diameter` (0 = square corners, exactly the rectangle), curved edges antialiased. False for a null image or a failed fill.
-bool fillRoundedRect(Gdiplus::Image* image, int32_t left, int32_t top, int32_t width, int32_t height,
-                     Gdiplus::ARGB argb, int32_t diameter);
+// `diameter` (0 = square corners, exactly the rectangle), curved edges antialiased. False for a null image or a failed
+// fill.
+bool fillRoundedRect(Gdiplus::Image* image,
+                     int32_t left,
+                     int32_t top,
+                     int32_t width,
+                     int32_t height,
+                     Gdiplus::ARGB argb,
+                     int32_t diameter);
 
 // Makes the rounded rectangle (0, 0, width, height) the window region of hwnd.
 bool setRoundedRegion(HWND hwnd, int32_t width, int32_t height, int32_t diameter);

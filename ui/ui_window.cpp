@@ -5,9 +5,10 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <cwchar>
 
-#include "ui/object_ledger.h"
 #include "ui/controls.h"
+#include "ui/object_ledger.h"
 #include "ui/window_procedure.h"
 
 namespace {
@@ -53,10 +54,12 @@ void adoptIcons(UiWindow& window, HWND parent) {
     HICON replacedSmall = nullptr;
     HICON replacedLarge = nullptr;
     if (small) {
-        replacedSmall = reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small)));
+        replacedSmall =
+            reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small)));
     }
     if (large) {
-        replacedLarge = reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large)));
+        replacedLarge =
+            reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large)));
     }
     destroyHeldIcon(replacedSmall);
     // The caption is repainted before the last old icon goes.
@@ -98,6 +101,8 @@ bool registerWindowClass(UiWindow& window, const wchar_t* className) {
     return true;
 }
 
+}  // namespace
+
 void applyFontDefaults(UiWindow& window) {
     window.fontSize = 9.0;
     window.fontWeight = FW_NORMAL;
@@ -105,8 +110,6 @@ void applyFontDefaults(UiWindow& window) {
     window.fontQuality = 0;
     wcscpy(window.fontFace, L"Arial");
 }
-
-}  // namespace
 
 UiWindow::UiWindow() {
     resetState(*this, true);
@@ -164,8 +167,16 @@ void resetState(UiWindow& window, bool clearControls) {
     }
 }
 
-HWND createWindow(UiWindow& window, const wchar_t* className, const wchar_t* title, int32_t clientWidth,
-                  int32_t clientHeight, int32_t x, int32_t y, DWORD style, DWORD exStyle, HWND parent) {
+HWND createWindow(UiWindow& window,
+                  const wchar_t* className,
+                  const wchar_t* title,
+                  int32_t clientWidth,
+                  int32_t clientHeight,
+                  int32_t x,
+                  int32_t y,
+                  DWORD style,
+                  DWORD exStyle,
+                  HWND parent) {
     if (window.hwnd) {
         destroyWindow(window);
     }
@@ -270,8 +281,8 @@ bool centreWindow(HWND hwnd, HWND reference) {
     return SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOOWNERZORDER);
 }
 
-LRESULT CALLBACK windowSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                    DWORD_PTR) {
+LRESULT CALLBACK
+windowSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId, DWORD_PTR) {
     auto* window = reinterpret_cast<UiWindow*>(subclassId);
     if (!window) {
         return DefSubclassProc(hwnd, message, wParam, lParam);

@@ -146,15 +146,26 @@ void resetState(UiWindow& window, bool clearControls);
 // exStyle -1 take the defaults above; x and y both -1 centre the window on parent (or on the
 // work area). Destroys an existing window first. Set `eventTarget` before calling: it is
 // zeroed here. Returns the new hwnd or null.
-HWND createWindow(UiWindow& window, const wchar_t* className, const wchar_t* title, int32_t clientWidth,
-                  int32_t clientHeight, int32_t x, int32_t y, DWORD style, DWORD exStyle, HWND parent);
+HWND createWindow(UiWindow& window,
+                  const wchar_t* className,
+                  const wchar_t* title,
+                  int32_t clientWidth,
+                  int32_t clientHeight,
+                  int32_t x,
+                  int32_t y,
+                  DWORD style,
+                  DWORD exStyle,
+                  HWND parent);
 
 // Removes the controls (highest index first) and releases every handle; false when there
 // is no window.
 bool destroyWindow(UiWindow& window);
 
+// The font of new controls: 9 point "Arial", normal weight, font style 1, default quality.
+void applyFontDefaults(UiWindow& window);
+
 // Centres hwnd on reference's window rectangle, or on the work area when reference is null.
 bool centreWindow(HWND hwnd, HWND reference);
 
-LRESULT CALLBACK windowSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                    DWORD_PTR referenceData);
+LRESULT CALLBACK
+windowSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId, DWORD_PTR referenceData);

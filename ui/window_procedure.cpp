@@ -44,14 +44,6 @@ void dragWindow(UiWindow& window) {
     SendMessageW(window.hwnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
 }
 
-void invalidateInParent(HWND control) {
-    HWND parent = GetParent(control);
-    RECT area{};
-    GetClientRect(control, &area);
-    MapWindowPoints(control, parent, reinterpret_cast<POINT*>(&area), 2);
-    InvalidateRect(parent, &area, TRUE);
-}
-
 LRESULT onSize(UiWindow& window, HWND hwnd, UINT message, WPARAM wParam) {
     if (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED) {
         refreshDialogWindow(window);
@@ -248,12 +240,23 @@ LRESULT onSysCommand(UiWindow& window, HWND hwnd, UINT message, WPARAM wParam, b
     refreshDialogWindow(window);
     closePopup(window);
     switch (wParam) {
-        case SC_MINIMIZE: post(window, hwnd, message, UI_EVENT_MINIMIZE); break;
-        case SC_RESTORE: post(window, hwnd, message, UI_EVENT_RESTORE); break;
-        case SC_MAXIMIZE: post(window, hwnd, message, UI_EVENT_MAXIMIZE); break;
-        case SC_MOVE: post(window, hwnd, message, UI_EVENT_MOVING); break;
-        case SC_CLOSE: PostMessageW(window.hwnd, CloseRequestMessage, 0, 0); break;
-        default: break;
+        case SC_MINIMIZE:
+            post(window, hwnd, message, UI_EVENT_MINIMIZE);
+            break;
+        case SC_RESTORE:
+            post(window, hwnd, message, UI_EVENT_RESTORE);
+            break;
+        case SC_MAXIMIZE:
+            post(window, hwnd, message, UI_EVENT_MAXIMIZE);
+            break;
+        case SC_MOVE:
+            post(window, hwnd, message, UI_EVENT_MOVING);
+            break;
+        case SC_CLOSE:
+            PostMessageW(window.hwnd, CloseRequestMessage, 0, 0);
+            break;
+        default:
+            break;
     }
     return passed(passOn);
 }

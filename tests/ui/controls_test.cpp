@@ -225,8 +225,8 @@ TEST(Controls, ImageControlsKeepTheirOwnCopyOfThePicture) {
 
 TEST(Controls, ResourceImagesAreScaledAndMissingOnesGiveAnEmptyControl) {
     TestWindow test;
-    int32_t index = addResourceImage(test.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_HALVES_100), 0, 0,
-                                     20, 10);
+    int32_t index =
+        addResourceImage(test.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_HALVES_100), 0, 0, 20, 10);
     ASSERT_NE(index, 0);
     BITMAP shown{};
     ASSERT_TRUE(GetObjectW(test.window.controls[index].extra, sizeof(shown), &shown));

@@ -15,11 +15,7 @@ struct QuitCase {
 };
 
 const QuitCase kQuitCases[] = {
-    {UI_EVENT_CLOSE, 0, 1, 1},
-    {5, 1, 0, 1},
-    {0, 1, 1, 0},
-    {UI_EVENT_RESIZED, 1, 1, 1},
-    {UI_EVENT_RESIZED, 0, 0, 1},
+    {UI_EVENT_CLOSE, 0, 1, 1}, {5, 1, 0, 1}, {0, 1, 1, 0}, {UI_EVENT_RESIZED, 1, 1, 1}, {UI_EVENT_RESIZED, 0, 0, 1},
 };
 
 TEST(PostEvent, WritesTheRecordAndTouchesQuitOnlyForCloseAndControls) {

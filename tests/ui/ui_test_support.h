@@ -17,8 +17,11 @@ struct TestWindow {
     UiEvent event{};
     UiWindow window;
 
-    explicit TestWindow(int32_t width = 400, int32_t height = 300, DWORD style = WS_OVERLAPPEDWINDOW,
-                        HWND parent = nullptr, const wchar_t* className = kTestClass);
+    explicit TestWindow(int32_t width = 400,
+                        int32_t height = 300,
+                        DWORD style = WS_OVERLAPPEDWINDOW,
+                        HWND parent = nullptr,
+                        const wchar_t* className = kTestClass);
     HWND hwnd() const { return window.hwnd; }
 };
 

@@ -272,7 +272,8 @@ TEST(WindowProcedure, FramelessWindowsHaveNoFrame) {
     EXPECT_TRUE(passOn);  // not frameless yet
 
     test.window.frameless = 1;
-    EXPECT_EQ(handle(test, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params), passOn), WVR_VALIDRECTS | WVR_REDRAW);
+    EXPECT_EQ(handle(test, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params), passOn),
+              WVR_VALIDRECTS | WVR_REDRAW);
     EXPECT_FALSE(passOn);
     EXPECT_EQ(params.rgrc[0].left, 100);
     EXPECT_EQ(params.rgrc[0].right, 400);

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "ui/button.h"
 #include "ui/control_state.h"
 #include "ui/event_loop.h"
-#include "ui/button.h"
 #include "ui/image_control.h"
 #include "ui/images.h"
 #include "ui/link.h"
@@ -131,8 +131,8 @@ TEST(X11Interaction, EnterInTheMessageBoxPressesOk) {
 
 TEST(X11Interaction, AClickOnAnImageControlIsItsEvent) {
     ShownWindow shown;
-    int32_t image = addResourceImage(shown.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_SQUARE_48), 50, 60,
-                                     48, 48);
+    int32_t image =
+        addResourceImage(shown.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_SQUARE_48), 50, 60, 48, 48);
     ASSERT_NE(image, 0);
     ASSERT_TRUE(shown.show());
     drainQueue();
