@@ -1,0 +1,142 @@
+#include "ui/layout.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/controls.h"
+#include "ui/label.h"
+#include "ui_test_support.h"
+
+namespace {
+
+struct PlacementCase {
+    const char* name;
+    uint32_t flags;
+    int32_t x;
+    int32_t width;
+    int32_t parentWidth;
+    int32_t newWidth;
+    int32_t expectedX;
+    int32_t expectedWidth;
+};
+
+const PlacementCase kPlacementCases[] = {
+    {"right anchor", UI_ANCHOR_RIGHT, 10, 100, 400, 600, 210, 100},
+    {"left and right", UI_ANCHOR_LEFT | UI_ANCHOR_RIGHT, 10, 100, 400, 600, 10, 300},
+    {"left only", UI_ANCHOR_LEFT | UI_SCALE_HEIGHT, 10, 100, 400, 600, 10, 100},
+    {"centre", UI_CENTRE_X, 150, 100, 400, 600, 250, 100},
+    {"proportional centre", UI_PROPORTIONAL_CENTRE_X, 50, 100, 400, 800, 150, 100},
+    {"scale x and width", UI_SCALE_X | UI_SCALE_WIDTH, 40, 100, 400, 600, 60, 150},
+    {"scale width, centre", UI_SCALE_WIDTH | UI_CENTRE_X, 150, 100, 400, 600, 225, 150},
+    {"right with scaled width", UI_ANCHOR_RIGHT | UI_SCALE_WIDTH, 100, 100, 400, 800, 400, 200},
+    // Zero divisors keep the stored placement on that axis.
+    {"proportional centre at 0", UI_PROPORTIONAL_CENTRE_X, -50, 100, 400, 800, -50, 100},
+    {"proportional centre, parent 0", UI_PROPORTIONAL_CENTRE_X, 50, 100, 0, 800, 50, 100},
+    {"scale, parent 0", UI_SCALE_X | UI_SCALE_WIDTH, 40, 100, 0, 600, 40, 100},
+};
+
+TEST(Layout, EachRuleComputesTheHorizontalPlacement) {
+    for (const PlacementCase& c : kPlacementCases) {
+        int32_t x = -999;
+        int32_t width = -999;
+        ASSERT_TRUE(placeOnAxis({c.x, c.width, c.parentWidth, c.newWidth}, c.flags, kHorizontalBits, x, width))
+            << c.name;
+        EXPECT_EQ(x, c.expectedX) << c.name;
+        EXPECT_EQ(width, c.expectedWidth) << c.name;
+    }
+    int32_t x = 0;
+    int32_t width = 0;
+    EXPECT_FALSE(placeOnAxis({10, 100, 400, 600}, UI_ANCHOR_BOTTOM, kHorizontalBits, x, width));
+}
+
+HWND labelHandle(UiWindow& window, const wchar_t* text, int32_t x, int32_t y, int32_t width, int32_t height) {
+    int32_t index = addLabel(window, text, x, y, width, height);
+    return window.controls[index].hwnd;
+}
+
+RECT placementOf(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void resizeClient(HWND hwnd, int32_t width, int32_t height) {
+    RECT rect{0, 0, width, height};
+    AdjustWindowRectEx(&rect, GetWindowLongW(hwnd, GWL_STYLE), FALSE, GetWindowLongW(hwnd, GWL_EXSTYLE));
+    SetWindowPos(hwnd, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+TEST(Layout, ResizingTheWindowMovesAnchoredControlsFromTheirCreationPlacement) {
+    TestWindow test(400, 300);
+    test.window.nextControlFlags = UI_ANCHOR_RIGHT | UI_ANCHOR_BOTTOM;
+    HWND corner = labelHandle(test.window, L"corner", 10, 20, 100, 30);
+    test.window.nextControlFlags = UI_PROPORTIONAL_CENTRE_X | UI_CENTRE_Y;
+    HWND middle = labelHandle(test.window, L"middle", 50, 135, 100, 30);
+    test.window.nextControlFlags = UI_ANCHOR_LEFT | UI_ANCHOR_TOP;
+    HWND fixed = labelHandle(test.window, L"fixed", 5, 5, 20, 20);
+    SetWindowPos(fixed, nullptr, 7, 8, 20, 20, SWP_NOZORDER);  // not laid out: stays where it is now
+
+    resizeClient(test.hwnd(), 800, 500);  // WM_WINDOWPOSCHANGED lays out
+    RECT rect = placementOf(corner);
+    EXPECT_EQ(rect.left, 410);
+    EXPECT_EQ(rect.top, 220);
+    EXPECT_EQ(rect.right - rect.left, 100);
+    rect = placementOf(middle);
+    EXPECT_EQ(rect.left, 150);
+    EXPECT_EQ(rect.top, 235);
+    EXPECT_EQ(placementOf(fixed).left, 7);
+    EXPECT_EQ(test.window.clientRect.right, 800);
+
+    resizeClient(test.hwnd(), 400, 300);  // back: no drift
+    EXPECT_EQ(placementOf(corner).left, 10);
+    EXPECT_EQ(placementOf(middle).left, 50);
+}
+
+TEST(Layout, AnAxisWithoutARuleKeepsTheCurrentPlacement) {
+    TestWindow test(400, 300);
+    test.window.nextControlFlags = UI_ANCHOR_BOTTOM;
+    HWND control = labelHandle(test.window, L"x", 10, 20, 100, 30);
+    SetWindowPos(control, nullptr, 33, 20, 44, 30, SWP_NOZORDER);
+    resizeClient(test.hwnd(), 500, 400);
+    RECT rect = placementOf(control);
+    EXPECT_EQ(rect.left, 33);
+    EXPECT_EQ(rect.right - rect.left, 44);
+    EXPECT_EQ(rect.top, 120);
+}
+
+TEST(Layout, DoesNothingForTheSameSizeAMinimizedWindowOrAnotherHandle) {
+    TestWindow test(400, 300);
+    test.window.nextControlFlags = UI_ANCHOR_RIGHT;
+    addLabel(test.window, L"x", 10, 20, 100, 30);
+    EXPECT_FALSE(layoutControls(test.window, test.hwnd()));  // size unchanged since creation
+    EXPECT_FALSE(layoutControls(test.window, nullptr));
+    EXPECT_FALSE(layoutControls(test.window, test.window.controls[1].hwnd));
+    test.window.clientRect.right = 10;
+    EXPECT_TRUE(layoutControls(test.window, test.hwnd()));
+    EXPECT_FALSE(layoutControls(test.window, test.hwnd()));
+    SetWindowLongW(test.hwnd(), GWL_STYLE, GetWindowLongW(test.hwnd(), GWL_STYLE) | WS_MINIMIZE);
+    test.window.clientRect.right = 10;
+    EXPECT_FALSE(layoutControls(test.window, test.hwnd()));
+    UiWindow empty;
+    EXPECT_FALSE(layoutControls(empty, nullptr));
+}
+
+TEST(Layout, AZeroDivisorDoesNotFailThePass) {
+    TestWindow test(400, 300);
+    test.window.nextControlFlags = UI_PROPORTIONAL_CENTRE_X | UI_PROPORTIONAL_CENTRE_Y;
+    int32_t index = addLabel(test.window, L"x", -50, -15, 100, 30);  // centre (0, 0)
+    test.window.nextControlFlags = UI_SCALE_X | UI_ANCHOR_BOTTOM;
+    int32_t scaled = addLabel(test.window, L"y", 40, 20, 100, 30);
+    test.window.controls[scaled].parentWidth = 0;
+    test.window.nextControlFlags = UI_ANCHOR_RIGHT;
+    HWND other = labelHandle(test.window, L"z", 10, 20, 100, 30);
+    test.window.clientRect.right = 0;
+    ASSERT_TRUE(layoutControls(test.window, test.hwnd()));
+    RECT rect = placementOf(test.window.controls[index].hwnd);
+    EXPECT_EQ(rect.left, -50);
+    EXPECT_EQ(rect.top, -15);
+    EXPECT_EQ(placementOf(test.window.controls[scaled].hwnd).left, 40);
+    EXPECT_EQ(placementOf(other).left, 10);
+}
+
+}  // namespace

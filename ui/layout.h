@@ -1,0 +1,37 @@
+// Layout: moving and sizing anchored controls when their window's client area changes.
+#pragma once
+
+#include "ui/ui_window.h"
+
+// Lays out the controls of `window` (whose own handle hwnd must be) for the current client
+// size, from each control's placement at creation. False when nothing was done.
+bool layoutControls(UiWindow& window, HWND hwnd);
+
+// One axis of a control's placement: its stored offset and extent, and the parent's extent
+// at the control's creation and now.
+struct LayoutAxis {
+    int32_t offset;
+    int32_t extent;
+    int32_t parentExtent;
+    int32_t newParentExtent;
+};
+
+// The flag bits that steer one axis.
+struct LayoutBits {
+    uint32_t scaleExtent;
+    uint32_t scaleOffset;
+    uint32_t proportionalCentre;
+    uint32_t centre;
+    uint32_t anchorNear;
+    uint32_t anchorFar;
+};
+
+constexpr LayoutBits kHorizontalBits{UI_SCALE_WIDTH, UI_SCALE_X,     UI_PROPORTIONAL_CENTRE_X,
+                                     UI_CENTRE_X,    UI_ANCHOR_LEFT, UI_ANCHOR_RIGHT};
+constexpr LayoutBits kVerticalBits{UI_SCALE_HEIGHT, UI_SCALE_Y,    UI_PROPORTIONAL_CENTRE_Y,
+                                   UI_CENTRE_Y,     UI_ANCHOR_TOP, UI_ANCHOR_BOTTOM};
+
+// The new offset and extent on one axis; false when no rule of `flags` applies to it, so the
+// control keeps its current placement there. A rule that would divide by zero keeps the
+// stored value instead.
+bool placeOnAxis(const LayoutAxis& axis, uint32_t flags, const LayoutBits& bits, int32_t& offset, int32_t& extent);

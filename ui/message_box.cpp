@@ -1,0 +1,171 @@
+// The toolkit's message box: a rounded popup with a text and an OK button, run modally.
+#include "ui/message_box.h"
+
+#include "ui/button.h"
+#include "ui/control_state.h"
+#include "ui/event_loop.h"
+#include "ui/images.h"
+#include "ui/label.h"
+#include "ui/object_ledger.h"
+#include "ui/shapes.h"
+
+namespace {
+
+constexpr wchar_t kBoxClass[] = L"_WINDOW_MsgBoxClass";
+constexpr int32_t kFrameDiameter = 4;
+constexpr int32_t kBandHeight = 35;
+
+void attachToOwner(UiWindow& owner, HWND box) {
+    for (int32_t i = 0; i < UI_ATTACHED_WINDOWS; ++i) {
+        HWND entry = owner.attachedWindows[i];
+        if (!entry || !IsWindow(entry)) {
+            owner.attachedWindows[i] = box;
+            if (owner.attachedCount < i + 1) {
+                owner.attachedCount = i + 1;
+            }
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+UiMessageBox::UiMessageBox() {
+    window.eventTarget = &window.ownEvent;
+}
+
+UiMessageBox::~UiMessageBox() {
+    closeMessageBox(*this);
+    destroyWindow(window);
+}
+
+void paintMessageBoxBackground(UiWindow& window,
+                               int32_t width,
+                               int32_t height,
+                               Gdiplus::ARGB border,
+                               Gdiplus::ARGB fill,
+                               Gdiplus::ARGB band,
+                               int32_t cornerRadius) {
+    if (!window.hwnd) {
+        return;
+    }
+    Gdiplus::Bitmap canvas(width, height, PixelFormat32bppPARGB);
+    fillRoundedRect(&canvas, 0, 0, width, height, border, kFrameDiameter);
+    fillRoundedRect(&canvas, 4, 4, width - 8, height - 8, fill, kFrameDiameter);
+    if (band != fill) {
+        fillRoundedRect(&canvas, 4, height - 39, width - 8, kBandHeight, band, 0);
+    }
+    if (window.memoryDC) {
+        HBITMAP bitmap = nullptr;
+        canvas.GetHBITMAP(Gdiplus::Color(UI_WINDOW_BACKGROUND_ARGB), &bitmap);
+        heldGdiObject(bitmap);
+        if (bitmap) {
+            adoptBackgroundBitmap(window, bitmap);
+        }
+    }
+    bool captioned = (GetWindowLongW(window.hwnd, GWL_STYLE) & WS_CAPTION) != 0;
+    if (!captioned && cornerRadius != 0) {
+        setRoundedRegion(window.hwnd, width, height, cornerRadius);
+    } else if (captioned) {
+        setWindowShape(window, cornerRadius);
+    }
+}
+
+void buildMessageBox(UiMessageBox& box, UiWindow* owner, const wchar_t* text, int32_t height, int32_t width) {
+    UiWindow& window = box.window;
+    if (window.hwnd) {
+        showWindow(window, SW_HIDE, 0);
+        destroyWindow(window);
+    }
+    HWND parent = nullptr;
+    if (owner) {
+        box.event = owner->eventTarget;
+        window.eventTarget = owner->eventTarget ? owner->eventTarget : &window.ownEvent;
+        if (owner->hwnd && (GetWindowLongW(owner->hwnd, GWL_STYLE) & WS_MINIMIZE)) {
+            ShowWindow(owner->hwnd, SW_RESTORE);
+        }
+        parent = owner->hwnd;
+    } else {
+        box.event = window.eventTarget;
+    }
+    if (width < UI_BOX_MIN_WIDTH) {
+        width = UI_BOX_DEFAULT_WIDTH;
+    }
+    createWindow(window, kBoxClass, L"", width, height, -1, -1, WS_POPUP, static_cast<DWORD>(-1), parent);
+    applyFontDefaults(window);
+    window.nextTextColour = box.textColour;
+    paintMessageBoxBackground(window, width, height, box.borderColour, box.fillColour, box.bandColour,
+                              box.cornerRadius);
+    if (window.hwnd) {
+        centreWindow(window.hwnd, parent);
+    }
+    if (owner && window.hwnd) {
+        attachToOwner(*owner, window.hwnd);
+    }
+    box.textIndex = window.hwnd ? addLabel(window, text, 20, 20, width - 40, height - 65) : 0;
+    box.okIndex = 0;
+    if (window.hwnd) {
+        box.okIndex = addButton(window, L"OK", width - 135, height - 35, 80, 25);
+        if (box.okIndex) {
+            setDefaultButton(window, box.okIndex);
+        }
+    }
+    showWindow(window, SW_SHOW, UI_SHOW_UPDATE | UI_SHOW_FOREGROUND | UI_SHOW_ACTIVATE);
+    if (box.okIndex) {
+        setControlState(window, box.okIndex, UI_STATE_FOCUS);
+    }
+}
+
+int32_t runMessageBox(UiMessageBox& box) {
+    if (!box.window.hwnd || !box.event) {
+        return UI_BOX_CLOSED;
+    }
+    int32_t result = UI_BOX_QUEUE_ENDED;
+    UiEvent& event = *box.event;
+    while (nextEvent(event)) {
+        if (event.code == UI_EVENT_CLOSE) {
+            result = UI_BOX_CLOSED;
+            break;
+        }
+        if (event.window == &box.window && box.okIndex > 0 && event.code == box.okIndex) {
+            result = UI_BOX_OK;
+            break;
+        }
+        // Events of the owner and of other windows are swallowed while the box runs.
+    }
+    closeMessageBox(box);
+    return result;
+}
+
+void closeMessageBox(UiMessageBox& box) {
+    if (!box.event || !box.window.hwnd) {
+        return;
+    }
+    UiEvent& event = *box.event;
+    const UiEvent saved = event;
+    showWindow(box.window, SW_HIDE, 0);
+    destroyWindow(box.window);
+    pumpPending(&event);
+    const uint8_t quit = event.quit;
+    UiWindow* const dialogAfter = event.dialogWindow;
+    event = saved;
+    if (quit == 1) {
+        event.quit = 1;
+    }
+    // The box's window object dies with the box: the record must not keep pointing at it.
+    if (event.dialogWindow == &box.window) {
+        event.dialogWindow = dialogAfter == &box.window ? nullptr : dialogAfter;
+    }
+    if (event.window == &box.window) {
+        event.window = nullptr;
+    }
+}
+
+int32_t showMessageBox(UiWindow* owner, const wchar_t* text, int32_t height, int32_t width) {
+    UiMessageBox box;
+    buildMessageBox(box, owner, text, height, width);
+    int32_t result = runMessageBox(box);
+    closeMessageBox(box);
+    destroyWindow(box.window);
+    return result;
+}
