@@ -1,0 +1,279 @@
+#include "app/main_window.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shellapi.h>
+
+#include <utility>
+
+#include "app/app_catalogue.h"
+#include "remedies/app_blocking.h"
+#include "remedies/reset_and_fix.h"
+#include "ui/controls.h"
+#include "ui/event_loop.h"
+#include "ui/image_control.h"
+#include "ui/images.h"
+#include "ui/label.h"
+#include "ui/link.h"
+#include "ui/message_box.h"
+#include "ui/ui_window.h"
+
+namespace {
+
+// The maker's web site, for the three links.
+constexpr wchar_t kMakerSite[] = L"http://www.velloran.org";
+constexpr char kProgramVersion[] = "1.9.1.0";
+
+constexpr wchar_t kClassName[] = L"VELLORAN_DLG";
+constexpr wchar_t kTitle[] = L"Velloran";
+constexpr int32_t kClientWidth = 690;
+constexpr int32_t kClientHeight = 390;
+
+constexpr wchar_t kHeadline[] = L"Tired of constantly having your file associations reset?";
+constexpr wchar_t kUpdatesLink[] = L"<a>Check for updates</a>";
+constexpr wchar_t kHelpLink[] = L"<a>Help</a>";
+constexpr wchar_t kDonateLink[] = L"<a>Donate</a>";
+constexpr wchar_t kMethod1Text[] =
+    L"This application helps you to stop Windows 10 from resetting your file associations.\r\n\r\n"
+    L"\u25CF Method 1: Click the link below to reset your file associations and fix related permissions. "
+    L"Normally this should be enough to stop them from being reset.";
+constexpr wchar_t kMethod1Link[] =
+    L"<a>Reset and fix your file associations now, and also unlock any locked apps below</a>";
+constexpr wchar_t kMethod2Text[] =
+    L"\u25CF Method 2: If method 1 does not work, you can prevent file types from being associated with some "
+    L"apps. In order to block an app, click or tap the corresponding tile below. Already blocked apps have a "
+    L"\"Stop sign\" icon overlayed. To unblock the same app, just click or tap it again. Changes are instantly "
+    L"applied. Please associate the desired file types with your preferred programs before blocking, or you may "
+    L"not be able to do it afterwards.";
+constexpr wchar_t kMethod1Failed[] = L"Sorry, method 1 failed. please try method 2.";
+constexpr wchar_t kMethod1Succeeded[] =
+    L"Your file associations were successfully reset and fixed.\r\n\r\n"
+    L"Please associate the desired file types with your favorite applications before blocking any app below.";
+constexpr wchar_t kDefaultAppsPage[] = L"ms-settings:defaultapps";
+
+constexpr int32_t kTileY = 305;
+constexpr int32_t kTileSize = 75;
+
+struct MainWindow {
+    UiWindow window;
+    UiEvent event{};
+    HINSTANCE instance;  // not owned
+    const wchar_t* sid;  // not owned
+    AppCatalogue catalogue;
+    int32_t updatesLink = 0;
+    int32_t helpLink = 0;
+    int32_t donateLink = 0;
+    int32_t method1Link = 0;
+    int32_t tiles[kAppCount] = {};
+
+    MainWindow(HINSTANCE module, const wchar_t* userSid) : instance(module), sid(userSid) {}
+
+    bool Build();
+    void Run();
+    void PaintBackground();
+    void AdoptIcons();
+    void SetFont(double pointSize, int32_t textColour);
+    void AddTiles();
+    void SetTilePicture(int app, uint16_t imageId);
+    void RunMethod1();
+    void ToggleApp(int app);
+    void OpenAbout();
+};
+
+bool MainWindow::Build() {
+    window.eventTarget = &event;
+    if (!createWindow(window, kClassName, kTitle, kClientWidth, kClientHeight, -1, -1, static_cast<DWORD>(-1),
+                      static_cast<DWORD>(-1), nullptr)) {
+        return false;
+    }
+    PaintBackground();
+    AdoptIcons();
+    SetFont(12.0, 0x905030);
+    addResourceImage(window, instance, MAKEINTRESOURCEW(220), 10, 10, 64, 64);
+    addLabel(window, kHeadline, 90, 35, 600, 20);
+    SetFont(10.0, 0x307080);
+    updatesLink = addLink(window, kUpdatesLink, 440, 2, 120, 18);
+    setLinkDefaultColours(window);
+    helpLink = addLink(window, kHelpLink, 570, 2, 40, 18);
+    setLinkDefaultColours(window);
+    donateLink = addLink(window, kDonateLink, 620, 2, 60, 18);
+    setLinkDefaultColours(window);
+    window.nextTextColour = 0;
+    addLabel(window, kMethod1Text, 10, 75, 670, 65);
+    addResourceImage(window, instance, MAKEINTRESOURCEW(221), 10, 153, 32, 32);
+    method1Link = addLink(window, kMethod1Link, 50, 160, 670, 20);
+    setLastControlFontSize(window, 11.0);
+    setLinkDefaultColours(window);
+    addLabel(window, kMethod2Text, 10, 210, 670, 80);
+
+    catalogue.CompilePatterns();
+    DiscoverProgIds(catalogue, sid);
+    AddTiles();
+    showWindow(window, SW_SHOWNORMAL, UI_SHOW_UPDATE);
+    return true;
+}
+
+// A light gradient behind the texts, a thin strip that the window colour shows through, and
+// a dark band that the tiles stand in.
+void MainWindow::PaintBackground() {
+    Gdiplus::Bitmap canvas(kClientWidth, kClientHeight, PixelFormat32bppARGB);
+    if (canvas.GetLastStatus() != Gdiplus::Ok) {
+        return;
+    }
+    {
+        Gdiplus::Graphics graphics(&canvas);
+        Gdiplus::LinearGradientBrush gradient(Gdiplus::Rect(0, 0, 10, 280), Gdiplus::Color(0xFFFEFEFE),
+                                              Gdiplus::Color(0xFFFFFFFF), Gdiplus::LinearGradientModeForwardDiagonal);
+        gradient.SetWrapMode(Gdiplus::WrapModeTile);
+        graphics.FillRectangle(&gradient, 0, 0, kClientWidth, 280);
+        Gdiplus::SolidBrush band(Gdiplus::Color(0xFF202020));
+        graphics.FillRectangle(&band, 0, 295, kClientWidth, kClientHeight - 295);
+    }
+    setBackgroundImage(window, &canvas, 0, 0);
+}
+
+// Our own icons at the system's sizes. Once set, they are the window's: destroyWindow
+// releases what the window holds, and what they replace goes here.
+void MainWindow::AdoptIcons() {
+    const int large = GetSystemMetrics(SM_CXICON);
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    auto* largeIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, large, large, 0));
+    auto* smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(102), IMAGE_ICON, small, small, 0));
+    if (!largeIcon && !smallIcon) {
+        return;
+    }
+    for (auto [which, icon] : {std::pair{ICON_SMALL, smallIcon}, std::pair{ICON_BIG, largeIcon}}) {
+        auto* replaced =
+            reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon)));
+        if (replaced && replaced != smallIcon && replaced != largeIcon) {
+            DestroyIcon(replaced);
+        }
+    }
+    RedrawWindow(window.hwnd, nullptr, nullptr, RDW_FRAME | RDW_ERASE | RDW_INVALIDATE);
+}
+
+void MainWindow::SetFont(double pointSize, int32_t textColour) {
+    window.fontSize = pointSize;
+    window.fontWeight = FW_NORMAL;
+    window.fontStyle = 0;
+    window.fontQuality = 0;
+    wcscpy(window.fontFace, L"Arial");
+    window.nextTextColour = textColour;
+}
+
+void MainWindow::AddTiles() {
+    HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+    for (int app = 0; app < kAppCount; ++app) {
+        const AppEntry& entry = catalogue.entries[app];
+        const uint16_t picture = IsAppBlocked(sid, entry.progIds) ? entry.blockedImageId : entry.normalImageId;
+        tiles[app] = addResourceImage(window, instance, MAKEINTRESOURCEW(picture), entry.tileX, kTileY, kTileSize,
+                                      kTileSize);
+        if (UiControl* tile = liveControl(window, tiles[app])) {
+            tile->icon = hand;
+        }
+    }
+}
+
+void MainWindow::SetTilePicture(int app, uint16_t imageId) {
+    Gdiplus::Bitmap* picture = loadImageResource(instance, MAKEINTRESOURCEW(imageId), kTileSize, kTileSize);
+    HBITMAP bitmap = nullptr;
+    if (picture) {
+        picture->GetHBITMAP(Gdiplus::Color(0, 0, 0, 0), &bitmap);
+    }
+    setControlImage(window, tiles[app], bitmap, kTileSize, kTileSize);
+    if (bitmap) {
+        DeleteObject(bitmap);
+    }
+    delete picture;
+}
+
+void MainWindow::RunMethod1() {
+    if (ResetAndFixAssociations(sid) == 0) {
+        showMessageBox(&window, kMethod1Failed, 150, 0);
+        return;
+    }
+    for (int app = 0; app < kAppCount; ++app) {
+        const AppEntry& entry = catalogue.entries[app];
+        if (IsAppBlocked(sid, entry.progIds) && SetAppBlocked(sid, entry.progIds, false) != 0) {
+            SetTilePicture(app, entry.normalImageId);
+        }
+    }
+    showMessageBox(&window, kMethod1Succeeded, 180, 450);
+    OpenWithShell(kDefaultAppsPage);
+}
+
+void MainWindow::ToggleApp(int app) {
+    const AppEntry& entry = catalogue.entries[app];
+    const bool blocked = IsAppBlocked(sid, entry.progIds);
+    if (SetAppBlocked(sid, entry.progIds, !blocked) == 0) {
+        return;
+    }
+    SetTilePicture(app, blocked ? entry.normalImageId : entry.blockedImageId);
+}
+
+void MainWindow::OpenAbout() {
+    wchar_t version[16] = {};
+    MultiByteToWideChar(CP_ACP, 0, kProgramVersion, -1, version, 16);
+    OpenWithShell(WideString::Append({kMakerSite, L"/velloran/about.php?ver=", version}).CStr());
+}
+
+void MainWindow::Run() {
+    while (nextEvent(event)) {
+        if (event.code == UI_EVENT_CLOSE) {
+            break;
+        }
+        if (event.window != &window || event.code <= 0) {
+            continue;
+        }
+        const int32_t code = event.code;
+        if (code == updatesLink) {
+            OpenAbout();
+        } else if (code == helpLink) {
+            OpenWithShell(WideString::Append({kMakerSite, L"/velloran/"}).CStr());
+        } else if (code == donateLink) {
+            OpenWithShell(WideString::Append({kMakerSite, L"/donate/?product=Velloran"}).CStr());
+        } else if (code == method1Link) {
+            RunMethod1();
+        } else {
+            for (int app = 0; app < kAppCount; ++app) {
+                if (code == tiles[app]) {
+                    ToggleApp(app);
+                    break;
+                }
+            }
+        }
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+DWORD OpenWithShell(const wchar_t* target) {
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = target;
+    info.nShow = SW_SHOW;
+    if (!ShellExecuteExW(&info)) {
+        return 0;
+    }
+    if (!info.hProcess) {
+        return 1;
+    }
+    const DWORD id = GetProcessId(info.hProcess);
+    CloseHandle(info.hProcess);
+    return id;
+}
+
+int RunMainWindow(TargetUser& user, HINSTANCE instance) {
+    MainWindow main(instance, user.sid.Text());
+    if (main.Build()) {
+        main.Run();
+    }
+    destroyWindow(main.window);
+    return 0;
+}

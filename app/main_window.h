@@ -1,0 +1,14 @@
+// The main window: its texts, links and app tiles, and the commands behind them.
+#pragma once
+
+#include <windows.h>
+
+#include "app/target_user.h"
+
+// Builds the main window, runs its events until it is closed, and tears it down. Returns
+// the exit code, 0.
+int RunMainWindow(TargetUser& user, HINSTANCE instance);
+
+// Opens `target` (a web address or a settings page) with its default handler. Returns the
+// started process's id, 1 when the shell reused a running one, 0 on failure.
+DWORD OpenWithShell(const wchar_t* target);
