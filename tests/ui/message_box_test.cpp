@@ -159,7 +159,7 @@ TEST(UiMessageBox, ACloseRequestEndsTheBoxWithZeroAndStaysRecorded) {
     EXPECT_EQ(showMessageBox(&owner.window, L"Working", 120, 300), UI_BOX_CLOSED);
     EXPECT_EQ(owner.event.quit, 1);
     EXPECT_TRUE(IsWindow(owner.hwnd()));
-    EXPECT_EQ(FindWindowW(kBoxClass, nullptr), nullptr);
+    EXPECT_EQ(findOwnWindow(kBoxClass), nullptr);
     // Nothing in the owner's record points at the box that is gone.
     EXPECT_TRUE(owner.event.dialogWindow == nullptr || owner.event.dialogWindow == &owner.window);
     EXPECT_TRUE(owner.event.window == nullptr || owner.event.window == &owner.window);
@@ -179,7 +179,7 @@ TEST(UiMessageBox, TheOwnersClicksAreSwallowedWhileABoxRuns) {
 }
 
 void CALLBACK pressOk(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = FindWindowW(kBoxClass, nullptr);
+    HWND box = findOwnWindow(kBoxClass);
     if (!box) {
         return;
     }
@@ -194,7 +194,7 @@ TEST(UiMessageBox, PressingOkEndsTheBoxWithOne) {
     SetTimer(nullptr, 0, 20, pressOk);
     EXPECT_EQ(showMessageBox(&owner.window, L"Done", 120, 300), UI_BOX_OK);
     EXPECT_EQ(owner.event.quit, 0);
-    EXPECT_EQ(FindWindowW(kBoxClass, nullptr), nullptr);
+    EXPECT_EQ(findOwnWindow(kBoxClass), nullptr);
 }
 
 TEST(UiMessageBox, TheEndOfTheQueueAndAMissingWindowEndTheRun) {

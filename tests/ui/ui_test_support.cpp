@@ -38,6 +38,18 @@ TestWindow::TestWindow(int32_t width, int32_t height, DWORD style, HWND parent, 
     createWindow(window, className, L"Test", width, height, 10, 10, style, 0, parent);
 }
 
+HWND findOwnWindow(const wchar_t* className) {
+    HWND found = nullptr;
+    while ((found = FindWindowExW(nullptr, found, className, nullptr)) != nullptr) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(found, &process);
+        if (process == GetCurrentProcessId()) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
 void drainQueue() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -25,6 +25,10 @@ struct TestWindow {
     HWND hwnd() const { return window.hwnd; }
 };
 
+// The first top-level window of `className` that belongs to this process, or null. Other
+// tests run at the same time on the same desktop, so FindWindowW could find their windows.
+HWND findOwnWindow(const wchar_t* className);
+
 // Dispatches every queued message.
 void drainQueue();
 

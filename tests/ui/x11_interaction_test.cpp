@@ -92,7 +92,7 @@ HWND boxOwner = nullptr;
 bool enterSent = false;
 
 void CALLBACK pressEnter(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = FindWindowW(kBoxClass, nullptr);
+    HWND box = findOwnWindow(kBoxClass);
     if (!box || !IsWindowVisible(box) || GetFocus() == nullptr) {
         return;
     }
@@ -170,7 +170,7 @@ struct BoxShot {
 BoxShot boxShot;
 
 void CALLBACK takeScreenshot(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = FindWindowW(kBoxClass, nullptr);
+    HWND box = findOwnWindow(kBoxClass);
     if (!box || !IsWindowVisible(box)) {
         return;
     }
