@@ -78,6 +78,7 @@ void ClassesPass::Run() {
 }
 
 void ClassesPass::ClassicProgId(const wchar_t* progId) {
+    subkey.Close();  // one subkey open at a time
     subkey = OpenRegistryKey(WideString::Append({root.CStr(), L"\\", progId, L"\\shell\\open\\command"}).CStr(),
                              KEY_READ);
     WideString command;
@@ -92,6 +93,7 @@ void ClassesPass::ClassicProgId(const wchar_t* progId) {
 }
 
 void ClassesPass::AppXProgId(const wchar_t* progId) {
+    subkey.Close();
     subkey = OpenRegistryKey(WideString::Append({root.CStr(), L"\\", progId, L"\\Application"}).CStr(), KEY_READ);
     if (!subkey.IsOpen()) {
         return;

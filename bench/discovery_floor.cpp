@@ -32,12 +32,14 @@ void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name
             if (!withAppX) {
                 continue;
             }
+            subkey.Close();
             subkey = OpenRegistryKey(WideString::Append({root.CStr(), L"\\", progId.CStr(), L"\\Application"}).CStr(),
                                      KEY_READ);
             if (subkey.IsOpen() && !ReadValueText(subkey.handle, L"ApplicationName", text)) {
                 ReadValueText(subkey.handle, L"AppUserModelID", text);
             }
         } else {
+            subkey.Close();
             subkey = OpenRegistryKey(
                 WideString::Append({root.CStr(), L"\\", progId.CStr(), L"\\shell\\open\\command"}).CStr(), KEY_READ);
             if (subkey.IsOpen()) {

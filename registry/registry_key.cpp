@@ -130,6 +130,7 @@ bool RegistryKey::DeleteTree(const wchar_t* path) {
 bool RegistryKey::DeleteTreeBelow(const WideString& path) {
     std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
 
+    Close();
     *this = OpenRegistryKey(path.CStr(), KEY_READ);
     if (IsOpen()) {
         DWORD subkeys = 0;
@@ -162,6 +163,7 @@ bool RegistryKey::DeleteTreeBelow(const WideString& path) {
     parent.Text()[slash - 1] = 0;
     parent.MarkForRecount();
 
+    Close();
     *this = OpenRegistryKey(parent.CStr(), KEY_READ);
     return IsOpen() && RegDeleteKeyW(handle, keyName) == ERROR_SUCCESS;
 }
