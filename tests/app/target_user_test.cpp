@@ -365,15 +365,31 @@ TEST_F(ConsoleTest, ALongRunningAccountNameIsReadAtItsOwnSize) {
     EXPECT_STREQ(user.sid.Text(), kAdminSid);
 }
 
-TEST(ResolveTargetUser, OnThisMachineFindsTheUserRunningTheTestsWithTheRealSid) {
+int realEnumerations = 0;
+
+BOOL WINAPI CountingEnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
+    ++realEnumerations;
+    return SystemSessionCalls().enumProcesses(ids, bytes, returned);
+}
+
+TEST(ResolveTargetUser, OnThisMachineFindsTheUserRunningTheTestsThroughItsOwnToken) {
+    // The real calls, but for a count of process enumerations: the console user runs the
+    // tests, so the program's own token must decide.
+    SessionCalls calls = SystemSessionCalls();
+    calls.enumProcesses = CountingEnumProcesses;
     TargetUser user;
-    ResolveTargetUser(user);
+    ResolveTargetUser(user, calls);
     wchar_t name[257] = {};
     DWORD units = 257;
     ASSERT_TRUE(GetUserNameW(name, &units));
     EXPECT_STREQ(user.userName.Text(), name);
     EXPECT_EQ(std::wstring(user.sid.Text()), CurrentUserSid());
     EXPECT_EQ(user.sid.Find(L"S-1-5-21-", true, 1, 1, 9), 1);
+    EXPECT_EQ(realEnumerations, 0);
+
+    TargetUser plain;
+    ResolveTargetUser(plain);
+    EXPECT_EQ(std::wstring(plain.sid.Text()), CurrentUserSid());
 }
 
 TEST(AccountNameToSid, ReplacesANameAndLeavesUnknownNamesAlone) {
