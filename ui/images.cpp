@@ -54,6 +54,11 @@ Gdiplus::Bitmap* loadImageResource(HMODULE module, const wchar_t* id, int32_t wi
         written != size) {
         return nullptr;
     }
+    // The decoder reads from where the stream stands, which the write left at its end.
+    LARGE_INTEGER start{};
+    if (FAILED(holder.stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
+        return nullptr;
+    }
     auto* decoded = new Gdiplus::Bitmap(holder.stream);
     if (decoded->GetLastStatus() != Gdiplus::Ok) {
         delete decoded;
