@@ -23,7 +23,7 @@ HICON parentIcon(HWND parent, WPARAM which, int classIndex) {
         icon = reinterpret_cast<HICON>(DefWindowProcW(parent, WM_GETICON, which, 0));
     }
     if (!icon) {
-        icon = reinterpret_cast<HICON>(static_cast<ULONG_PTR>(GetClassLongW(parent, classIndex)));
+        icon = reinterpret_cast<HICON>(GetClassLongPtrW(parent, classIndex));
     }
     return icon;
 }
@@ -33,8 +33,8 @@ void adoptIcons(UiWindow& window, HWND parent) {
     HICON large = nullptr;
     HICON small = nullptr;
     if (parent && IsWindow(parent)) {
-        HICON parentLarge = parentIcon(parent, ICON_BIG, GCL_HICON);
-        HICON parentSmall = parentIcon(parent, ICON_SMALL, GCL_HICONSM);
+        HICON parentLarge = parentIcon(parent, ICON_BIG, GCLP_HICON);
+        HICON parentSmall = parentIcon(parent, ICON_SMALL, GCLP_HICONSM);
         large = parentLarge ? heldUserObject(CopyIcon(parentLarge)) : nullptr;
         small = parentSmall ? heldUserObject(CopyIcon(parentSmall)) : nullptr;
     } else {

@@ -15,6 +15,8 @@ from PIL import Image, ImageChops, ImageStat
 
 BUILD, PICTURES, SCENARIO = sys.argv[1], sys.argv[2], sys.argv[3]
 PREFIX = os.environ.get("VELLORAN_X11_PREFIX", os.path.join(BUILD, "..", "wine", "x11"))
+# tools/dev names the loader: wine64 on machines that run no 32-bit programs.
+WINE = os.environ.get("VELLORAN_WINE", "wine")
 DISPLAY = os.environ.get("VELLORAN_X11_DISPLAY", ":93")
 ENV = dict(os.environ, WINEPREFIX=PREFIX, DISPLAY=DISPLAY, WINEDEBUG="-all",
            WINEDLLOVERRIDES="mscoree,mshtml=")
@@ -39,7 +41,7 @@ def check(condition, what):
 
 
 def tool(*arguments):
-    result = subprocess.run(["wine", TOOL, *arguments], env=ENV, capture_output=True, text=True, timeout=120)
+    result = subprocess.run([WINE, TOOL, *arguments], env=ENV, capture_output=True, text=True, timeout=120)
     return result.stdout.replace("\r", "").strip()
 
 
@@ -62,7 +64,7 @@ class Program:
     """Velloran.exe running on the test display, with its window found by its title."""
 
     def __init__(self):
-        self.process = subprocess.Popen(["wine", PROGRAM], env=ENV, stdin=subprocess.DEVNULL,
+        self.process = subprocess.Popen([WINE, PROGRAM], env=ENV, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Velloran$").split()[:1])
         self.x = self.y = self.width = self.height = 0
@@ -217,7 +219,7 @@ def main():
     try:
         SCENARIOS[SCENARIO]()
     finally:
-        subprocess.run(["wine", TOOL, "remove"], env=ENV, capture_output=True, timeout=120)
+        subprocess.run([WINE, TOOL, "remove"], env=ENV, capture_output=True, timeout=120)
     return 1 if failures else 0
 
 
