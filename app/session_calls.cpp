@@ -17,6 +17,8 @@ const SessionCalls& SystemSessionCalls() {
         GetCurrentProcessId,
         GetCurrentProcess,
         CloseHandle,
+        RegOpenKeyExW,
+        RegCloseKey,
     };
     return calls;
 }

@@ -24,6 +24,8 @@ struct SessionCalls {
     DWORD(WINAPI* currentProcessId)();
     HANDLE(WINAPI* currentProcess)();
     BOOL(WINAPI* closeHandle)(HANDLE handle);
+    LSTATUS(WINAPI* openKey)(HKEY parent, LPCWSTR subkey, DWORD options, REGSAM access, HKEY* key);
+    LSTATUS(WINAPI* closeKey)(HKEY key);
 };
 
 // Bound to the real functions of kernel32, wtsapi32 and advapi32.

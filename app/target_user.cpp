@@ -56,36 +56,71 @@ PSID TokenUserSid(const SessionCalls& calls, HANDLE token, BYTE (&buffer)[kToken
     return sid && IsValidSid(sid) ? sid : nullptr;
 }
 
+// The text of one session query into `target`; false when the call fails or gives nothing.
+bool QuerySessionText(const SessionCalls& calls, DWORD session, WTS_INFO_CLASS what, WideString& target) {
+    LPWSTR text = nullptr;
+    DWORD bytes = 0;
+    const bool queried =
+        calls.querySessionInformation(WTS_CURRENT_SERVER_HANDLE, session, what, &text, &bytes) && text && bytes;
+    if (queried) {
+        // The returned bytes need not end in a terminator; copy at most what was returned.
+        CopyUnits(target, text, wcsnlen(text, bytes / sizeof(wchar_t)));
+    }
+    if (text) {
+        calls.freeSessionMemory(text);
+    }
+    return queried && !target.IsEmpty();
+}
+
+// The string SID of the program's own user into `target`; false (and `target` untouched)
+// when the token cannot be read.
+bool OwnTokenSid(const SessionCalls& calls, WideString& target) {
+    SessionHandle token(calls);
+    HANDLE own = nullptr;
+    if (!calls.openProcessToken(calls.currentProcess(), TOKEN_QUERY, &own)) {
+        return false;
+    }
+    token.Reset(own);
+    BYTE buffer[kTokenUserBytes];
+    PSID user = TokenUserSid(calls, own, buffer);
+    return user && CopySidText(target, user);
+}
+
+// Whether the hive of the user `sid` is loaded under HKEY_USERS and may be read by us. Windows
+// loads it while the user is signed in, and it grants the user and the administrators access
+// without any privilege, whereas another user's processes and tokens stay closed to an
+// administrator unless SeDebugPrivilege is enabled. It is also where the remedies write.
+bool UserHiveOpens(const SessionCalls& calls, PSID sid) {
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) {
+        return false;
+    }
+    HKEY key = nullptr;
+    const bool opened = calls.openKey(HKEY_USERS, text, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (opened) {
+        calls.closeKey(key);
+    }
+    LocalFree(text);
+    return opened;
+}
+
 }  // namespace
 
 SessionHandle FindConsoleUser(WideString& name, WideString& sid, const SessionCalls& calls) {
     SessionHandle token(calls);
     const DWORD session = calls.activeConsoleSessionId();
-    if (session == kNoConsoleSession) {
-        return token;
+    if (session == kNoConsoleSession || !QuerySessionText(calls, session, WTSUserName, name)) {
+        return token;  // no console, or nobody logged on at it
     }
-
-    LPWSTR sessionUser = nullptr;
-    DWORD bytes = 0;
-    BOOL queried = calls.querySessionInformation(WTS_CURRENT_SERVER_HANDLE, session, WTSUserName, &sessionUser,
-                                                 &bytes);
-    if (!queried || bytes == 0 || !sessionUser) {
-        if (sessionUser) {
-            calls.freeSessionMemory(sessionUser);
-        }
-        return token;
-    }
-    // The returned bytes need not end in a terminator; copy at most what was returned.
-    size_t units = bytes / sizeof(wchar_t);
-    units = wcsnlen(sessionUser, units);
-    CopyUnits(name, sessionUser, units);
-    calls.freeSessionMemory(sessionUser);
-    if (name.IsEmpty()) {
-        return token;  // a session with nobody logged on
-    }
+    // The bare name resolves only for local accounts: an Entra ID or domain account needs its
+    // domain, and a bare name might even find a local namesake.
+    WideString domain;
+    const WideString account = QuerySessionText(calls, session, WTSDomainName, domain)
+                                   ? WideString::Append({domain.CStr(), L"\\", name.CStr()})
+                                   : WideString(name.CStr());
 
     BYTE consoleSid[kConsoleSidBytes] = {};
-    if (!LookupSid(calls, name.CStr(), consoleSid, sizeof consoleSid)) {
+    if (!LookupSid(calls, account.CStr(), consoleSid, sizeof consoleSid)) {
         return token;
     }
 
@@ -122,7 +157,7 @@ SessionHandle FindConsoleUser(WideString& name, WideString& sid, const SessionCa
                 continue;
             }
             process.Close();
-            process.Reset(calls.openProcess(PROCESS_QUERY_INFORMATION, FALSE, ids[i]));
+            process.Reset(calls.openProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ids[i]));
             if (!process.IsOpen()) {
                 continue;
             }
@@ -141,6 +176,9 @@ SessionHandle FindConsoleUser(WideString& name, WideString& sid, const SessionCa
 
     if (!matched) {
         token.Close();
+        if (UserHiveOpens(calls, consoleSid)) {
+            CopySidText(sid, consoleSid);
+        }
         return token;
     }
     CopySidText(sid, matched);
@@ -178,6 +216,10 @@ void ResolveTargetUser(TargetUser& user, const SessionCalls& calls) {
         CopyUnits(user.userName, running.CStr(), static_cast<size_t>(running.Length()));
     }
 
-    CopyUnits(user.sid, user.userName.CStr(), static_cast<size_t>(user.userName.Length()));
-    AccountNameToSid(user.sid, calls);
+    // Its SID comes from its own token: a lookup of the bare name fails for Entra ID accounts
+    // and for domain accounts away from their domain controller.
+    if (!OwnTokenSid(calls, user.sid)) {
+        CopyUnits(user.sid, user.userName.CStr(), static_cast<size_t>(user.userName.Length()));
+        AccountNameToSid(user.sid, calls);
+    }
 }

@@ -11,12 +11,14 @@ struct TargetUser {
 };
 
 // The user of the active console session, confirmed by one of that user's processes in
-// that session; otherwise the account running the program.
+// that session or by that user's loaded hive; otherwise the account running the program,
+// with the SID of the program's own token.
 void ResolveTargetUser(TargetUser& user, const SessionCalls& calls = SystemSessionCalls());
 
 // Writes the console user's name into `name` and, when a process of that user in the
-// console session is found, its string SID into `sid`. Returns that process's token, or
-// no handle. At most one process handle and one token are open at a time.
+// console session is found or the user's hive under HKEY_USERS opens, the string SID into
+// `sid`. Returns the matching process's token, or no handle. At most one process handle
+// and one token are open at a time; no privilege is used.
 SessionHandle FindConsoleUser(WideString& name, WideString& sid, const SessionCalls& calls);
 
 // Replaces the account name in `text` by the account's string SID; on failure `text`

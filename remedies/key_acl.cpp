@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "registry/security_name.h"
@@ -29,8 +30,12 @@ bool IsAllowOrDenyType(BYTE type) {
     }
 }
 
-bool SetKeySecurity(WideString& objectName, SECURITY_INFORMATION what, PSID owner, PACL acl) {
-    return SetNamedSecurityInfoW(objectName.Text(), SE_REGISTRY_KEY, what, owner, nullptr, acl, nullptr) ==
+bool SetKeySecurity(const SecurityCalls& calls,
+                    WideString& objectName,
+                    SECURITY_INFORMATION what,
+                    PSID owner,
+                    PACL acl) {
+    return calls.setNamedSecurityInfo(objectName.Text(), SE_REGISTRY_KEY, what, owner, nullptr, acl, nullptr) ==
            ERROR_SUCCESS;
 }
 
@@ -96,22 +101,30 @@ bool KeyAcl::AddAllowedAce(PSID sid, ACCESS_MASK mask) {
     return true;
 }
 
-bool KeyAcl::ApplyToKey(const wchar_t* path, PSID owner) {
+bool KeyAcl::ApplyToKey(const wchar_t* path, PSID owner, const SecurityCalls& calls) {
     WideString objectName(path);
     if (!acl || !RegistryPathToSecurityName(objectName)) {
         return false;
+    }
+    // "If the caller does not have the SeRestorePrivilege ..., this SID must be contained in
+    // the caller's token": an administrator acting for the console user needs it to make
+    // that user the owner, and holds it disabled.
+    // https://learn.microsoft.com/windows/win32/api/aclapi/nf-aclapi-setnamedsecurityinfow
+    std::optional<EnabledPrivilege> restore;
+    if (owner && !IsCallerUser(owner, calls)) {
+        restore.emplace(SE_RESTORE_NAME, calls);
     }
     SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION;
     if (owner) {
         what |= OWNER_SECURITY_INFORMATION;
     }
-    if (SetKeySecurity(objectName, what, owner, acl)) {
+    if (SetKeySecurity(calls, objectName, what, owner, acl)) {
         return true;
     }
     // Without WRITE_DAC, the right to take ownership may still be there; the new owner may
     // then write the DACL.
-    if (!owner || !SetKeySecurity(objectName, OWNER_SECURITY_INFORMATION, owner, nullptr)) {
+    if (!owner || !SetKeySecurity(calls, objectName, OWNER_SECURITY_INFORMATION, owner, nullptr)) {
         return false;
     }
-    return SetKeySecurity(objectName, what, owner, acl);
+    return SetKeySecurity(calls, objectName, what, owner, acl);
 }

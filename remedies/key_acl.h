@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "remedies/security_calls.h"
+
 // Owns one ACL buffer of kAclBytes from LocalAlloc, initialised empty. Entries that would
 // not fit are not added.
 struct KeyAcl {
@@ -20,8 +22,10 @@ struct KeyAcl {
 
     // Replaces the explicit entries of the key at `path` by this ACL, keeping inheritance
     // from its parent, and sets `owner` when given. When that is refused and an owner is
-    // given, takes ownership first and tries once more.
-    bool ApplyToKey(const wchar_t* path, PSID owner);
+    // given, takes ownership first and tries once more. An owner other than the caller's
+    // own user is only accepted with SeRestorePrivilege, which is enabled for these calls
+    // when the token holds it.
+    bool ApplyToKey(const wchar_t* path, PSID owner, const SecurityCalls& calls = SystemSecurityCalls());
 };
 
 constexpr DWORD kAclBytes = 2048;

@@ -52,7 +52,7 @@ uint32_t DeleteExtensionKeys(const WideString& path) {
     return deleted;
 }
 
-bool ApplyFixedAcl(const WideString& path, const wchar_t* sid) {
+bool ApplyFixedAcl(const WideString& path, const wchar_t* sid, const SecurityCalls& calls) {
     KeyAcl acl;
     LocalSid user = SidFromText(sid);
     struct Entry {
@@ -63,7 +63,9 @@ bool ApplyFixedAcl(const WideString& path, const wchar_t* sid) {
         {WellKnownSid(WinBuiltinAdministratorsSid), GENERIC_ALL},
         {WellKnownSid(WinLocalSystemSid), GENERIC_ALL},
         {LocalSid(), GENERIC_ALL},  // the user, added in place below
-        {SidFromText(L"S-1-5-32-545"), GENERIC_ALL},
+        // Read only: the registry checks the key opened, not its parents, so full control
+        // here would let every other local account rewrite this user's associations.
+        {SidFromText(L"S-1-5-32-545"), GENERIC_READ},
         {WellKnownSid(WinWorldSid), GENERIC_READ},
     };
     for (int i = 0; i < 5; ++i) {
@@ -75,7 +77,7 @@ bool ApplyFixedAcl(const WideString& path, const wchar_t* sid) {
         acl.AddAllowedAce(SidFromText(L"S-1-15-2-2").sid, GENERIC_READ);
     }
     PSID owner = user.sid && IsValidSid(user.sid) ? user.sid : nullptr;
-    return acl.ApplyToKey(path.CStr(), owner);
+    return acl.ApplyToKey(path.CStr(), owner, calls);
 }
 
 }  // namespace
@@ -97,10 +99,10 @@ LocalSid::~LocalSid() {
     }
 }
 
-uint32_t ResetAndFixAssociations(const wchar_t* sid) {
+uint32_t ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls) {
     const WideString path = WideString::Append({L"HKU\\", sid, kFileExtsBelowUser});
     const uint32_t reset = DeleteExtensionKeys(path) > 0 ? 1 : 0;
-    const uint32_t fixed = ApplyFixedAcl(path, sid) ? 1 : 0;
+    const uint32_t fixed = ApplyFixedAcl(path, sid, calls) ? 1 : 0;
     return reset + fixed;
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "remedies/security_calls.h"
+
 // Owns a SID allocated by the security functions or LocalAlloc; released with LocalFree.
 struct LocalSid {
     PSID sid = nullptr;  // owned
@@ -21,7 +23,7 @@ struct LocalSid {
 // Deletes every subkey of HKU\<sid>\...\Explorer\FileExts with everything below it, then
 // gives that key a fixed ACL with the user as owner. Returns 0 to 2: 1 when at least one
 // extension key was deleted, plus 1 when the permissions were applied.
-uint32_t ResetAndFixAssociations(const wchar_t* sid);
+uint32_t ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls = SystemSecurityCalls());
 
 // A text that begins with "S-1-" is converted as a string SID; anything else is looked up
 // as an account name on this machine. Empty when neither gives a SID.

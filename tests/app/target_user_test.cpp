@@ -5,15 +5,38 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "remedies/key_acl.h"
+#include "remedies/reset_and_fix.h"
+#include "support/acl_reading.h"
 #include "support/scratch_key.h"
 
 namespace {
 
-// A machine as the session calls see it: who is at the console, which processes run in
-// which session for which user, and which accounts exist.
+// A Windows machine as the session and security calls see it: who is at the console, which
+// processes run in which session for which user, which accounts resolve, which hives are
+// loaded, and what the program's own token holds. It keeps the rules that Wine does not:
+// - OpenProcess: access is checked against the process's DACL, which another user's process
+//   does not grant, "regardless of" it only with SeDebugPrivilege enabled; OpenProcessToken
+//   needs PROCESS_QUERY_LIMITED_INFORMATION.
+//   https://learn.microsoft.com/windows/win32/api/processthreadsapi/nf-processthreadsapi-openprocess
+//   https://learn.microsoft.com/windows/win32/procthread/process-security-and-access-rights
+//   https://learn.microsoft.com/windows/win32/api/processthreadsapi/nf-processthreadsapi-openprocesstoken
+// - AdjustTokenPrivileges: succeeds with ERROR_NOT_ALL_ASSIGNED for a privilege the token
+//   lacks, and hands back the previous state of what it changed.
+//   https://learn.microsoft.com/windows/win32/api/securitybaseapi/nf-securitybaseapi-adjusttokenprivileges
+// - LookupAccountNameW: bare names are looked up among local accounts; Entra ID and domain
+//   accounts need "DOMAIN\name", and a domain account fails while no controller answers.
+//   https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-lookupaccountnamew
+// - SetNamedSecurityInfoW: without SeRestorePrivilege the owner "must be contained in the
+//   caller's token", else ERROR_INVALID_OWNER.
+//   https://learn.microsoft.com/windows/win32/api/aclapi/nf-aclapi-setnamedsecurityinfow
+// - HKEY_USERS holds the hives of the users signed in; a user's hive grants that user and
+//   the (elevated) administrators access.
+//   https://learn.microsoft.com/windows/win32/sysinfo/predefined-keys
 struct FakeProcess {
     DWORD id;
     DWORD session;
@@ -25,12 +48,19 @@ struct FakeMachine {
     DWORD consoleSession = 1;
     bool sessionQueryFails = false;
     std::wstring sessionUser = L"alice";
+    std::wstring sessionDomain;  // empty: the domain query fails
     bool sessionUserTerminated = true;
-    std::map<std::wstring, std::wstring> accounts;  // account name -> SID text
+    std::map<std::wstring, std::wstring> accounts;  // name as looked up -> SID text
+    bool controllerReachable = true;                // for accounts of domain CORP
+    std::set<std::wstring> loadedHives;             // SIDs under HKEY_USERS
     std::vector<FakeProcess> processes;
     DWORD ownId = 4000;
     DWORD ownSession = 1;
     std::wstring ownSid;
+    bool ownTokenFails = false;
+    bool elevatedAdministrator = false;
+    std::set<std::wstring> privilegesHeld;
+    std::set<std::wstring> privilegesEnabled;
     std::wstring runningAccount = L"admin";
     bool userNameFails = false;
 
@@ -43,6 +73,13 @@ struct FakeMachine {
     size_t maxTokens = 0;
     int maxProcesses = 0;
     int sessionMemoryHeld = 0;
+    int openKeys = 0;
+    int adjustCalls = 0;
+    std::set<std::wstring> everEnabled;
+    std::wstring ownerWritten;
+
+    bool Enabled(const wchar_t* privilege) const { return privilegesEnabled.count(privilege) > 0; }
+    bool MayOpen(const std::wstring& userSid) const { return userSid == ownSid || Enabled(SE_DEBUG_NAME); }
 };
 
 FakeMachine* machine = nullptr;
@@ -66,12 +103,14 @@ DWORD WINAPI FakeConsoleSession() {
 }
 
 BOOL WINAPI FakeQuerySession(HANDLE, DWORD session, WTS_INFO_CLASS what, LPWSTR* buffer, DWORD* bytes) {
-    if (machine->sessionQueryFails || what != WTSUserName || session != machine->consoleSession) {
+    const std::wstring& text = what == WTSUserName ? machine->sessionUser : machine->sessionDomain;
+    if (machine->sessionQueryFails || (what != WTSUserName && what != WTSDomainName) ||
+        session != machine->consoleSession || (what == WTSDomainName && text.empty())) {
         return FALSE;
     }
-    size_t units = machine->sessionUser.size() + (machine->sessionUserTerminated ? 1 : 0);
+    size_t units = text.size() + (machine->sessionUserTerminated ? 1 : 0);
     wchar_t* copy = new wchar_t[units + 1];
-    memcpy(copy, machine->sessionUser.c_str(), units * sizeof(wchar_t));
+    memcpy(copy, text.c_str(), units * sizeof(wchar_t));
     copy[units] = L'!';  // garbage past what the call reports
     *buffer = copy;
     *bytes = static_cast<DWORD>(units * sizeof(wchar_t));
@@ -113,10 +152,10 @@ BOOL WINAPI FakeEnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
 }
 
 HANDLE WINAPI FakeOpenProcess(DWORD access, BOOL inherit, DWORD id) {
-    EXPECT_EQ(access, static_cast<DWORD>(PROCESS_QUERY_INFORMATION));
+    EXPECT_EQ(access, static_cast<DWORD>(PROCESS_QUERY_LIMITED_INFORMATION));
     EXPECT_FALSE(inherit);
     for (const FakeProcess& p : machine->processes) {
-        if (p.id == id && p.openable) {
+        if (p.id == id && p.openable && machine->MayOpen(p.userSid)) {
             machine->opened.push_back(id);
             machine->maxProcesses = std::max(machine->maxProcesses, ++machine->liveProcesses);
             return ProcessHandle(id);
@@ -126,13 +165,14 @@ HANDLE WINAPI FakeOpenProcess(DWORD access, BOOL inherit, DWORD id) {
 }
 
 BOOL WINAPI FakeOpenToken(HANDLE process, DWORD access, HANDLE* token) {
-    EXPECT_EQ(access, static_cast<DWORD>(TOKEN_QUERY));
-    if (process == kOwnProcess) {
+    if (process == kOwnProcess && !machine->ownTokenFails) {
+        EXPECT_EQ(access & ~TOKEN_ADJUST_PRIVILEGES, static_cast<DWORD>(TOKEN_QUERY));
         *token = NewToken(machine->ownSid);
         return TRUE;
     }
+    EXPECT_EQ(access, static_cast<DWORD>(TOKEN_QUERY));
     for (const FakeProcess& p : machine->processes) {
-        if (ProcessHandle(p.id) == process) {
+        if (ProcessHandle(p.id) == process && machine->MayOpen(p.userSid)) {
             *token = NewToken(p.userSid);
             return TRUE;
         }
@@ -167,8 +207,12 @@ BOOL WINAPI FakeTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, LPV
 
 BOOL WINAPI FakeLookupAccount(LPCWSTR, LPCWSTR account, PSID sid, DWORD* sidBytes, LPWSTR domain,
                               DWORD* domainUnits, SID_NAME_USE* use) {
-    auto found = machine->accounts.find(account);
-    if (found == machine->accounts.end()) {
+    std::wstring name = account;
+    if (name.rfind(L"VELLO\\", 0) == 0) {
+        name.erase(0, 6);  // this computer's local accounts, by their full name
+    }
+    auto found = machine->accounts.find(name);
+    if (found == machine->accounts.end() || (!machine->controllerReachable && name.rfind(L"CORP\\", 0) == 0)) {
         SetLastError(ERROR_NONE_MAPPED);
         return FALSE;
     }
@@ -213,6 +257,84 @@ HANDLE WINAPI FakeOwnProcess() {
     return kOwnProcess;
 }
 
+LSTATUS WINAPI FakeOpenKey(HKEY parent, LPCWSTR subkey, DWORD, REGSAM access, HKEY* key) {
+    EXPECT_EQ(parent, HKEY_USERS);
+    EXPECT_EQ(access, static_cast<REGSAM>(KEY_READ));
+    if (!machine->loadedHives.count(subkey)) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (subkey != machine->ownSid && !machine->elevatedAdministrator) {
+        return ERROR_ACCESS_DENIED;
+    }
+    ++machine->openKeys;
+    *key = reinterpret_cast<HKEY>(0x5550);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS WINAPI FakeCloseKey(HKEY) {
+    --machine->openKeys;
+    return ERROR_SUCCESS;
+}
+
+const wchar_t* const kPrivilegeNames[] = {SE_DEBUG_NAME, SE_RESTORE_NAME, SE_TAKE_OWNERSHIP_NAME};
+
+BOOL WINAPI FakeLookupPrivilege(LPCWSTR, LPCWSTR name, LUID* luid) {
+    for (DWORD i = 0; i < 3; ++i) {
+        if (std::wstring(name) == kPrivilegeNames[i]) {
+            *luid = {i + 1, 0};
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+BOOL WINAPI FakeAdjustPrivileges(HANDLE token,
+                                 BOOL disableAll,
+                                 TOKEN_PRIVILEGES* wanted,
+                                 DWORD,
+                                 TOKEN_PRIVILEGES* previous,
+                                 DWORD* previousBytes) {
+    EXPECT_FALSE(disableAll);
+    EXPECT_TRUE(machine->liveTokens.count(token));
+    ++machine->adjustCalls;
+    TOKEN_PRIVILEGES changed = {};
+    bool allAssigned = true;
+    for (DWORD i = 0; i < wanted->PrivilegeCount; ++i) {
+        const std::wstring name = kPrivilegeNames[wanted->Privileges[i].Luid.LowPart - 1];
+        const bool enable = (wanted->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+        if (!machine->privilegesHeld.count(name)) {
+            allAssigned = false;
+        } else if (enable != machine->Enabled(name.c_str())) {
+            changed.Privileges[changed.PrivilegeCount++] = {wanted->Privileges[i].Luid,
+                                                            enable ? 0 : DWORD{SE_PRIVILEGE_ENABLED}};
+            if (enable) {
+                machine->privilegesEnabled.insert(name);
+                machine->everEnabled.insert(name);
+            } else {
+                machine->privilegesEnabled.erase(name);
+            }
+        }
+    }
+    if (previous) {
+        *previous = changed;
+        *previousBytes = sizeof changed;
+    }
+    SetLastError(allAssigned ? ERROR_SUCCESS : ERROR_NOT_ALL_ASSIGNED);
+    return TRUE;
+}
+
+DWORD WINAPI FakeSetSecurity(LPWSTR, SE_OBJECT_TYPE type, SECURITY_INFORMATION what, PSID owner, PSID, PACL, PACL) {
+    EXPECT_EQ(type, SE_REGISTRY_KEY);
+    if ((what & OWNER_SECURITY_INFORMATION) && SidText(owner) != machine->ownSid &&
+        !machine->Enabled(SE_RESTORE_NAME)) {
+        return ERROR_INVALID_OWNER;
+    }
+    if (what & OWNER_SECURITY_INFORMATION) {
+        machine->ownerWritten = SidText(owner);
+    }
+    return ERROR_SUCCESS;
+}
+
 BOOL WINAPI FakeClose(HANDLE handle) {
     if (machine->liveTokens.erase(handle)) {
         return TRUE;
@@ -230,13 +352,19 @@ BOOL WINAPI FakeClose(HANDLE handle) {
 const SessionCalls kFakeCalls = {
     FakeConsoleSession, FakeQuerySession, FakeFreeSessionMemory, FakeProcessSession, FakeEnumProcesses,
     FakeOpenProcess,    FakeOpenToken,    FakeTokenInformation,  FakeLookupAccount,  FakeUserName,
-    FakeOwnId,          FakeOwnProcess,   FakeClose,
+    FakeOwnId,          FakeOwnProcess,   FakeClose,        FakeOpenKey,           FakeCloseKey,
+};
+
+const SecurityCalls kFakeSecurity = {
+    FakeOwnProcess,  FakeOpenToken, FakeTokenInformation, FakeLookupPrivilege, FakeAdjustPrivileges,
+    FakeSetSecurity, FakeClose,
 };
 
 const wchar_t kAliceSid[] = L"S-1-5-21-111-222-333-1001";
 const wchar_t kAdminSid[] = L"S-1-5-21-111-222-333-500";
 
-// Alice is at the console; the program runs as "admin" in the same session.
+// Alice is at the console; the program runs as "admin" in the same session, with
+// SeDebugPrivilege already enabled, so that her processes open to it.
 struct ConsoleTest : testing::Test {
     FakeMachine fake;
 
@@ -244,11 +372,13 @@ struct ConsoleTest : testing::Test {
         machine = &fake;
         fake.accounts = {{L"alice", kAliceSid}, {L"admin", kAdminSid}};
         fake.ownSid = kAdminSid;
+        fake.privilegesHeld = fake.privilegesEnabled = {SE_DEBUG_NAME};
     }
     ~ConsoleTest() override {
         EXPECT_TRUE(fake.liveTokens.empty()) << "a token was left open";
         EXPECT_EQ(fake.liveProcesses, 0) << "a process handle was left open";
         EXPECT_EQ(fake.sessionMemoryHeld, 0) << "session memory was not freed";
+        EXPECT_EQ(fake.openKeys, 0) << "a key was left open";
         machine = nullptr;
     }
 
@@ -331,6 +461,7 @@ TEST_F(ConsoleTest, EveryFailureOnTheConsoleRoadFallsBackToTheRunningAccount) {
 TEST_F(ConsoleTest, WithoutAnySidTheAccountNameStandsInForIt) {
     fake.accounts.clear();
     fake.userNameFails = true;
+    fake.ownTokenFails = true;
     TargetUser user = Resolve();
     EXPECT_STREQ(user.userName.Text(), L"alice");  // the console name survives the failed fallback
     EXPECT_STREQ(user.sid.Text(), L"alice");
@@ -365,6 +496,94 @@ TEST_F(ConsoleTest, ALongRunningAccountNameIsReadAtItsOwnSize) {
     EXPECT_STREQ(user.sid.Text(), kAdminSid);
 }
 
+// Who is found and what Method 1 writes, for the ways the program is started on Windows.
+// Alice (A) is at the console; Bob (B) is an administrator. Only the console user's account
+// resolves by name, so a fallback SID must come from the program's own token.
+TEST_F(ConsoleTest, RealWindowsScenarios) {
+    const wchar_t kBobSid[] = L"S-1-5-21-111-222-333-1002";
+    const std::set<std::wstring> kAdministratorRights = {SE_DEBUG_NAME, SE_RESTORE_NAME, SE_TAKE_OWNERSHIP_NAME};
+    struct Row {
+        const char* what;
+        void (*arrange)(FakeMachine&);
+        bool startedByAlice;
+        bool foundAlice;
+        bool methodOneSucceeds;
+    } const rows[] = {
+        {"standard local user A, not elevated", [](FakeMachine&) {}, true, true, true},
+        {"A with a Microsoft Entra ID account",
+         [](FakeMachine& m) {
+             m.accounts = {{L"AzureAD\\alice", kAliceSid}};
+             m.sessionDomain = L"AzureAD";
+         },
+         true, true, true},
+        {"A with a domain account, no domain controller reachable",
+         [](FakeMachine& m) {
+             m.accounts = {{L"CORP\\alice", kAliceSid}};
+             m.sessionDomain = L"CORP";
+             m.controllerReachable = false;
+         },
+         true, true, true},
+        {"administrator B, elevated, in A's session", [](FakeMachine&) {}, false, true, true},
+        {"administrator B, elevated, A with a Microsoft Entra ID account",
+         [](FakeMachine& m) {
+             m.accounts = {{L"AzureAD\\alice", kAliceSid}};
+             m.sessionDomain = L"AzureAD";
+         },
+         false, true, true},
+        {"administrator B, elevated, token without SeDebugPrivilege",
+         [](FakeMachine& m) { m.privilegesHeld.erase(SE_DEBUG_NAME); }, false, true, true},
+        {"administrator B, elevated, token without SeRestorePrivilege",
+         [](FakeMachine& m) { m.privilegesHeld.erase(SE_RESTORE_NAME); }, false, true, false},
+        {"administrator B, elevated, SeRestorePrivilege enabled already",
+         [](FakeMachine& m) { m.privilegesEnabled = {SE_RESTORE_NAME}; }, false, true, true},
+        {"standard user B, started in A's session",
+         [](FakeMachine& m) {
+             m.elevatedAdministrator = false;
+             m.privilegesHeld.clear();
+         },
+         false, false, true},
+        {"B over Remote Desktop, nobody signed in at the console",
+         [](FakeMachine& m) {
+             m.sessionUser = L"";
+             m.ownSession = 2;
+         },
+         false, false, true},
+        {"no session attached to the console", [](FakeMachine& m) { m.consoleSession = 0xFFFFFFFF; }, false, false,
+         true},
+    };
+    for (const Row& row : rows) {
+        const bool alice = row.startedByAlice;
+        fake = FakeMachine();
+        fake.sessionDomain = L"VELLO";
+        fake.accounts = {{L"alice", kAliceSid}};
+        fake.processes = {{11, 1, kBobSid}, {12, 1, kAliceSid}, {13, 2, kBobSid}};
+        fake.loadedHives = {kAliceSid, kBobSid};
+        fake.ownSid = alice ? kAliceSid : kBobSid;
+        fake.runningAccount = alice ? L"alice" : L"bob";
+        fake.elevatedAdministrator = !alice;
+        fake.privilegesHeld = alice ? std::set<std::wstring>() : kAdministratorRights;
+        row.arrange(fake);
+        const std::set<std::wstring> enabledBefore = fake.privilegesEnabled;
+
+        TargetUser user = Resolve();
+        EXPECT_STREQ(user.userName.Text(), row.foundAlice ? L"alice" : L"bob") << row.what;
+        EXPECT_STREQ(user.sid.Text(), row.foundAlice ? kAliceSid : kBobSid) << row.what;
+        if (alice) {
+            EXPECT_EQ(fake.enumCalls, 0) << row.what;
+        }
+
+        const bool reportsSuccess = ResetAndFixAssociations(user.sid.Text(), kFakeSecurity) != 0;
+        EXPECT_EQ(reportsSuccess, row.methodOneSucceeds) << row.what;
+        EXPECT_EQ(fake.ownerWritten, row.methodOneSucceeds ? user.sid.Text() : L"") << row.what;
+        EXPECT_EQ(fake.privilegesEnabled, enabledBefore) << row.what;
+        EXPECT_FALSE(fake.everEnabled.count(SE_DEBUG_NAME)) << row.what;
+        if (fake.ownSid == user.sid.Text()) {
+            EXPECT_EQ(fake.adjustCalls, 0) << row.what << ": acting for oneself needs no privilege";
+        }
+        EXPECT_TRUE(fake.liveTokens.empty() && fake.liveProcesses == 0 && fake.openKeys == 0) << row.what;
+    }
+}
+
 int realEnumerations = 0;
 
 BOOL WINAPI CountingEnumProcesses(DWORD* ids, DWORD bytes, DWORD* returned) {
@@ -390,6 +609,35 @@ TEST(ResolveTargetUser, OnThisMachineFindsTheUserRunningTheTestsThroughItsOwnTok
     TargetUser plain;
     ResolveTargetUser(plain);
     EXPECT_EQ(std::wstring(plain.sid.Text()), CurrentUserSid());
+}
+
+std::vector<BYTE> OwnPrivileges() {
+    HANDLE token = nullptr;
+    std::vector<BYTE> state(4096);
+    DWORD bytes = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) ||
+        !GetTokenInformation(token, TokenPrivileges, state.data(), static_cast<DWORD>(state.size()), &bytes)) {
+        bytes = 0;
+    }
+    CloseHandle(token);
+    state.resize(bytes);
+    return state;
+}
+
+TEST(ResolveTargetUser, OnThisMachineLeavesThePrivilegesAsTheyWere) {
+    // Making another account the owner is the one step that may enable a privilege.
+    const std::vector<BYTE> before = OwnPrivileges();
+    ASSERT_FALSE(before.empty());
+    TargetUser user;
+    ResolveTargetUser(user);
+    EXPECT_EQ(std::wstring(user.sid.Text()), CurrentUserSid());
+    ScratchKey scratch;
+    RawCreateKey(HKEY_USERS, scratch.subkey);
+    LocalSid system = SidFromText(L"S-1-5-18");
+    KeyAcl acl;
+    acl.AddAllowedAce(system.sid, GENERIC_ALL);
+    EXPECT_TRUE(acl.ApplyToKey(scratch.path.c_str(), system.sid));
+    EXPECT_EQ(OwnPrivileges(), before);
 }
 
 TEST(AccountNameToSid, ReplacesANameAndLeavesUnknownNamesAlone) {

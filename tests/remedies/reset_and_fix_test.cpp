@@ -188,7 +188,7 @@ void ExpectFixedAcl(const std::wstring& subkey, const std::wstring& user, std::v
 
 const std::vector<ExpectedEntry> kWindows7Acl = {
     {L"S-1-5-32-544", GENERIC_ALL}, {L"S-1-5-18", GENERIC_ALL},  {nullptr, GENERIC_ALL},
-    {L"S-1-5-32-545", GENERIC_ALL}, {L"S-1-1-0", GENERIC_READ},
+    {L"S-1-5-32-545", GENERIC_READ}, {L"S-1-1-0", GENERIC_READ},
 };
 
 TEST_F(ResetTest, DeletesEveryExtensionAndAppliesTheFixedAcl) {

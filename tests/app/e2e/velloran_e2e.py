@@ -174,7 +174,7 @@ def scenario_method1():
     check(len(header) == 3 and header[1].startswith("S-1-5-21-") and header[2] == "5",
           "the key has the user as owner and the five entries Windows 7 gets")
     expected = ["0 3 0x10000000 S-1-5-32-544", "0 3 0x10000000 S-1-5-18", "0 3 0x10000000 " +
-                (header[1] if header else "?"), "0 3 0x10000000 S-1-5-32-545", "0 3 0x80000000 S-1-1-0"]
+                (header[1] if header else "?"), "0 3 0x80000000 S-1-5-32-545", "0 3 0x80000000 S-1-1-0"]
     check(state[1:] == expected, "the entries are the designed ones (%s)" % state[1:])
     for app in (NOTEPAD, PHOTOS):
         check(blocked_state(app)[0] == 0, "app %d was unblocked" % app)
