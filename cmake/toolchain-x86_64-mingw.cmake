@@ -1,19 +1,4 @@
-# Cross-build for 64-bit Windows with mingw-w64, for running the tests on machines whose
-# kernel runs no 32-bit programs; Velloran.exe itself is always the 32-bit build. The
-# -posix compilers are the ones whose libstdc++ has std::mutex, which GoogleTest needs.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# ctest runs every test binary under Wine through this script.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run")
+# The same sources for 64-bit Windows, for running the tests on machines whose kernel runs
+# no 32-bit programs; Velloran.exe itself is always the 32-bit build.
+set(VELLORAN_MINGW_ARCH x86_64)
+include("${CMAKE_CURRENT_LIST_DIR}/toolchain-i686-mingw.cmake")

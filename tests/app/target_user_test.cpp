@@ -499,6 +499,11 @@ TEST_F(ConsoleTest, ALongRunningAccountNameIsReadAtItsOwnSize) {
 // Who is found and what Method 1 writes, for the ways the program is started on Windows.
 // Alice (A) is at the console; Bob (B) is an administrator. Only the console user's account
 // resolves by name, so a fallback SID must come from the program's own token.
+void EntraIdAlice(FakeMachine& m) {
+    m.accounts = {{L"AzureAD\\alice", kAliceSid}};
+    m.sessionDomain = L"AzureAD";
+}
+
 TEST_F(ConsoleTest, RealWindowsScenarios) {
     const wchar_t kBobSid[] = L"S-1-5-21-111-222-333-1002";
     const std::set<std::wstring> kAdministratorRights = {SE_DEBUG_NAME, SE_RESTORE_NAME, SE_TAKE_OWNERSHIP_NAME};
@@ -511,10 +516,7 @@ TEST_F(ConsoleTest, RealWindowsScenarios) {
     } const rows[] = {
         {"standard local user A, not elevated", [](FakeMachine&) {}, true, true, true},
         {"A with a Microsoft Entra ID account",
-         [](FakeMachine& m) {
-             m.accounts = {{L"AzureAD\\alice", kAliceSid}};
-             m.sessionDomain = L"AzureAD";
-         },
+         EntraIdAlice,
          true, true, true},
         {"A with a domain account, no domain controller reachable",
          [](FakeMachine& m) {
@@ -525,10 +527,7 @@ TEST_F(ConsoleTest, RealWindowsScenarios) {
          true, true, true},
         {"administrator B, elevated, in A's session", [](FakeMachine&) {}, false, true, true},
         {"administrator B, elevated, A with a Microsoft Entra ID account",
-         [](FakeMachine& m) {
-             m.accounts = {{L"AzureAD\\alice", kAliceSid}};
-             m.sessionDomain = L"AzureAD";
-         },
+         EntraIdAlice,
          false, true, true},
         {"administrator B, elevated, token without SeDebugPrivilege",
          [](FakeMachine& m) { m.privilegesHeld.erase(SE_DEBUG_NAME); }, false, true, true},
