@@ -4,12 +4,8 @@
 #include <sddl.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
-
-#include "support/scratch_key.h"
-#include "support/user_sid.h"
 
 namespace {
 
@@ -125,54 +121,6 @@ TEST(OpenWithShell, TakesTheDesktopsShellUnlessRunningUnelevatedAsTheTargetUser)
             EXPECT_EQ(info.nShow, SW_SHOW);
         }
     }
-}
-
-// The real calls: Wine's user is an elevated administrator, so the desktop's shell is asked
-// first. Which road opened the address is printed; either must open it.
-bool desktopRoadAnswered = false;
-bool RecordingDesktopShellExecute(const wchar_t* target) {
-    desktopRoadAnswered = SystemShellOpenCalls().desktopShellExecute(target);
-    return desktopRoadAnswered;
-}
-
-TEST(OpenWithShell, TheRealCallsOpenTheAddressAsTheDesktopsUser) {
-    const std::wstring user = CurrentUserSid();
-    EXPECT_TRUE(OpensAsDesktopUser(user.c_str(), SystemShellOpenCalls()));
-
-    // A scheme of our own whose handler writes down what it was given.
-    wchar_t folder[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, folder, MAX_PATH);
-    std::wstring recorder = folder;
-    recorder = recorder.substr(0, recorder.find_last_of(L'\\') + 1) + L"e2e_recorder.exe";
-    const std::wstring scheme = L"Software\\Classes\\velloran-shell-test";
-    const std::wstring command = L"\"" + recorder + L"\" \"%1\"";
-    RawSetValue(HKEY_LOCAL_MACHINE, scheme, L"", REG_SZ, L"URL:velloran-shell-test", 48);
-    RawSetValue(HKEY_LOCAL_MACHINE, scheme, L"URL Protocol", REG_SZ, L"", 2);
-    RawSetValue(HKEY_LOCAL_MACHINE, scheme + L"\\shell\\open\\command", L"", REG_SZ, command.c_str(),
-                static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-    DeleteFileW(L"C:\\velloran-opened.txt");
-
-    ShellOpenCalls calls = SystemShellOpenCalls();
-    calls.desktopShellExecute = RecordingDesktopShellExecute;
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)));
-    EXPECT_NE(OpenWithShell(L"velloran-shell-test:opened", user.c_str(), calls), 0u);
-    CoUninitialize();
-    RecordProperty("road", desktopRoadAnswered ? "the desktop's shell" : "ShellExecuteExW");
-    std::printf("opened through %s\n", desktopRoadAnswered ? "the desktop's shell" : "ShellExecuteExW");
-
-    // The recorder writes UTF-8, perhaps after a byte order mark.
-    std::string opened;
-    for (int i = 0; i < 100 && opened.find('\n') == std::string::npos; ++i) {
-        Sleep(100);
-        if (FILE* file = _wfopen(L"C:\\velloran-opened.txt", L"rb")) {
-            char line[128] = {};
-            opened = std::fgets(line, sizeof line, file) ? line : "";
-            std::fclose(file);
-        }
-    }
-    RawDeleteTree(HKEY_LOCAL_MACHINE, scheme);
-    DeleteFileW(L"C:\\velloran-opened.txt");
-    EXPECT_NE(opened.find("velloran-shell-test:opened\r\n"), std::string::npos) << opened;
 }
 
 }  // namespace
