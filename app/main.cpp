@@ -1,5 +1,6 @@
 // Velloran's entry point.
 #include <windows.h>
+#include <objbase.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -7,6 +8,10 @@
 #include "app/target_user.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The shell wants an apartment-threaded COM before ShellExecuteEx, and the desktop's
+    // shell is reached through COM; OLE1 DDE is of no use here.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+
     Gdiplus::GdiplusStartupInput input;  // version 1, background thread allowed
     ULONG_PTR gdiplusToken = 0;
     if (Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
@@ -18,5 +23,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const int exitCode = RunMainWindow(user, instance);
 
     Gdiplus::GdiplusShutdown(gdiplusToken);
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
     return exitCode;
 }

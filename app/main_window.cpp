@@ -2,11 +2,9 @@
 
 #include <objidl.h>
 #include <gdiplus.h>
-#include <shellapi.h>
-
-#include <utility>
 
 #include "app/app_catalogue.h"
+#include "app/shell_open.h"
 #include "remedies/app_blocking.h"
 #include "remedies/reset_and_fix.h"
 #include "ui/controls.h"
@@ -132,24 +130,13 @@ void MainWindow::PaintBackground() {
     setBackgroundImage(window, &canvas, 0, 0);
 }
 
-// Our own icons at the system's sizes. Once set, they are the window's: destroyWindow
-// releases what the window holds, and what they replace goes here.
+// Icons 101 and 102 at the system's sizes, in place of the pair that the toolkit took from
+// the program file's first icon group.
 void MainWindow::AdoptIcons() {
     const int large = GetSystemMetrics(SM_CXICON);
     const int small = GetSystemMetrics(SM_CXSMICON);
-    auto* largeIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, large, large, 0));
-    auto* smallIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(102), IMAGE_ICON, small, small, 0));
-    if (!largeIcon && !smallIcon) {
-        return;
-    }
-    for (auto [which, icon] : {std::pair{ICON_SMALL, smallIcon}, std::pair{ICON_BIG, largeIcon}}) {
-        auto* replaced =
-            reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon)));
-        if (replaced && replaced != smallIcon && replaced != largeIcon) {
-            DestroyIcon(replaced);
-        }
-    }
-    RedrawWindow(window.hwnd, nullptr, nullptr, RDW_FRAME | RDW_ERASE | RDW_INVALIDATE);
+    setWindowIcons(window, static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, large, large, 0)),
+                   static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(102), IMAGE_ICON, small, small, 0)));
 }
 
 void MainWindow::SetFont(double pointSize, int32_t textColour) {
@@ -199,7 +186,7 @@ void MainWindow::RunMethod1() {
         }
     }
     showMessageBox(&window, kMethod1Succeeded, 180, 450);
-    OpenWithShell(kDefaultAppsPage);
+    OpenWithShell(kDefaultAppsPage, sid);
 }
 
 void MainWindow::ToggleApp(int app) {
@@ -214,7 +201,7 @@ void MainWindow::ToggleApp(int app) {
 void MainWindow::OpenAbout() {
     wchar_t version[16] = {};
     MultiByteToWideChar(CP_ACP, 0, kProgramVersion, -1, version, 16);
-    OpenWithShell(WideString::Append({kMakerSite, L"/velloran/about.php?ver=", version}).CStr());
+    OpenWithShell(WideString::Append({kMakerSite, L"/velloran/about.php?ver=", version}).CStr(), sid);
 }
 
 void MainWindow::Run() {
@@ -229,9 +216,9 @@ void MainWindow::Run() {
         if (code == updatesLink) {
             OpenAbout();
         } else if (code == helpLink) {
-            OpenWithShell(WideString::Append({kMakerSite, L"/velloran/"}).CStr());
+            OpenWithShell(WideString::Append({kMakerSite, L"/velloran/"}).CStr(), sid);
         } else if (code == donateLink) {
-            OpenWithShell(WideString::Append({kMakerSite, L"/donate/?product=Velloran"}).CStr());
+            OpenWithShell(WideString::Append({kMakerSite, L"/donate/?product=Velloran"}).CStr(), sid);
         } else if (code == method1Link) {
             RunMethod1();
         } else {
@@ -251,23 +238,6 @@ void MainWindow::Run() {
 }
 
 }  // namespace
-
-DWORD OpenWithShell(const wchar_t* target) {
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.lpFile = target;
-    info.nShow = SW_SHOW;
-    if (!ShellExecuteExW(&info)) {
-        return 0;
-    }
-    if (!info.hProcess) {
-        return 1;
-    }
-    const DWORD id = GetProcessId(info.hProcess);
-    CloseHandle(info.hProcess);
-    return id;
-}
 
 int RunMainWindow(TargetUser& user, HINSTANCE instance) {
     MainWindow main(instance, user.sid.Text());

@@ -8,7 +8,3 @@
 // Builds the main window, runs its events until it is closed, and tears it down. Returns
 // the exit code, 0.
 int RunMainWindow(TargetUser& user, HINSTANCE instance);
-
-// Opens `target` (a web address or a settings page) with its default handler. Returns the
-// started process's id, 1 when the shell reused a running one, 0 on failure.
-DWORD OpenWithShell(const wchar_t* target);

@@ -117,7 +117,7 @@ bool RegistryKey::DeleteTree(const wchar_t* path) {
     }
     WideString whole(path);
     if (whole.Text()[whole.Length() - 1] == L'\\') {
-        // RegDeleteKeyW with an empty name would delete the parent itself.
+        // An empty key name would delete the parent itself.
         return false;
     }
     return DeleteTreeBelow(whole);
@@ -163,7 +163,14 @@ bool RegistryKey::DeleteTreeBelow(const WideString& path) {
     parent.Text()[slash - 1] = 0;
     parent.MarkForRecount();
 
+    // RegDeleteKeyW would resolve the name in this process's own view; the path's view bit
+    // has to be passed again.
+    WideString root(path);
+    REGSAM view = 0;
+    ParseRegistryPath(root, view);
+    view &= KEY_WOW64_64KEY | KEY_WOW64_32KEY;
+
     Close();
     *this = OpenRegistryKey(parent.CStr(), KEY_READ);
-    return IsOpen() && RegDeleteKeyW(handle, keyName) == ERROR_SUCCESS;
+    return IsOpen() && RegDeleteKeyExW(handle, keyName, view, 0) == ERROR_SUCCESS;
 }

@@ -35,8 +35,9 @@ bool ensureControlCapacity(UiWindow& window) {
 HFONT createControlFont(const UiWindow& window, double pointSize, int32_t weight) {
     double size = pointSize < 1 ? 8.5 : pointSize;
     auto height = static_cast<int32_t>(-(size * 96 / 72));
-    return heldGdiObject(CreateFontW(height, 0, 0, 0, weight < 1 ? FW_NORMAL : weight, window.fontStyle & 1,
-                                     (window.fontStyle >> 1) & 1, (window.fontStyle >> 2) & 1, DEFAULT_CHARSET,
+    // Bit 0 of the style (the default style 1) changes nothing: the weight decides boldness.
+    return heldGdiObject(CreateFontW(height, 0, 0, 0, weight < 1 ? FW_NORMAL : weight, (window.fontStyle >> 1) & 1,
+                                     (window.fontStyle >> 2) & 1, (window.fontStyle >> 3) & 1, DEFAULT_CHARSET,
                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                      window.fontQuality ? window.fontQuality : CLEARTYPE_QUALITY, 0, window.fontFace));
 }

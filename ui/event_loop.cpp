@@ -14,7 +14,10 @@ void clearEvent(UiEvent& event) {
 
 void translateMessage(UiEvent& event) {
     if (event.msg.message == CloseRequestMessage) {
+        // Pending while it is dispatched, so that no event raised meanwhile replaces it.
         event.code = UI_EVENT_CLOSE;
+        event.sourceHwnd = event.msg.hwnd;
+        event.pending = 1;
         event.quit = 1;
     }
     if (event.dialogWindow && event.dialogWindow->hwnd && IsDialogMessageW(event.dialogWindow->hwnd, &event.msg)) {
@@ -35,6 +38,10 @@ UiEvent* postEvent(UiWindow& window,
     UiEvent* event = window.eventTarget;
     if (!event) {
         return nullptr;
+    }
+    // The record has room for one event, and a close request must reach the loop.
+    if (event->pending && event->code == UI_EVENT_CLOSE && code != UI_EVENT_CLOSE) {
+        return event;
     }
     event->window = &window;
     event->code = code;
@@ -72,6 +79,9 @@ bool nextEvent(UiEvent& event) {
 
 void pumpPending(UiEvent* event) {
     while (event) {
+        if (event->pending && event->code == UI_EVENT_CLOSE) {
+            return;  // left pending for the loop that reads the record
+        }
         if (event->pending) {
             event->pending = 0;
             if (event->code == 0) {
@@ -87,6 +97,10 @@ void pumpPending(UiEvent* event) {
             continue;
         }
         translateMessage(*event);
+        if (event->code == UI_EVENT_CLOSE) {
+            event->pending = 1;
+            return;
+        }
         event->pending = 0;
         if (event->code == 0) {
             return;

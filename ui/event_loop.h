@@ -11,7 +11,8 @@ constexpr uint32_t UI_SHOW_ASYNC = 0x08;
 constexpr uint32_t UI_SHOW_PUMP = 0x10;
 constexpr uint32_t UI_SHOW_REDRAW = 0x20;
 
-// Writes an event into the window's eventTarget; returns it, or null when there is none.
+// Writes an event into the window's eventTarget; returns it, or null when there is none. A
+// close request still pending there is kept: the event is then dropped.
 UiEvent* postEvent(UiWindow& window,
                    int32_t code,
                    uint32_t message,
@@ -23,7 +24,8 @@ UiEvent* postEvent(UiWindow& window,
 // has ended. A pending event is handed over without taking a message.
 bool nextEvent(UiEvent& event);
 
-// Translates queued messages without waiting, as long as each produces an event.
+// Translates queued messages without waiting, as long as each produces an event. It stops
+// at a close request and leaves it pending for the next nextEvent.
 void pumpPending(UiEvent* event);
 
 // ShowWindow (or ShowWindowAsync) with a command and the UI_SHOW_* flags; its result.

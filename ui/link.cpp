@@ -6,6 +6,9 @@
 #include "ui/controls.h"
 
 int32_t addLink(UiWindow& window, const wchar_t* markup, int32_t x, int32_t y, int32_t width, int32_t height) {
+    // The link class is registered only on request.
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LINK_CLASS};
+    InitCommonControlsEx(&classes);
     return addChildControl(window, UI_KIND_LINK, WC_LINK, markup, WS_CHILD | WS_VISIBLE | WS_TABSTOP, x, y, width,
                            height);
 }

@@ -80,6 +80,9 @@ void buildMessageBox(UiMessageBox& box, UiWindow* owner, const wchar_t* text, in
     HWND parent = nullptr;
     if (owner) {
         box.event = owner->eventTarget;
+        if (box.event) {
+            box.before = *box.event;
+        }
         window.eventTarget = owner->eventTarget ? owner->eventTarget : &window.ownEvent;
         if (owner->hwnd && (GetWindowLongW(owner->hwnd, GWL_STYLE) & WS_MINIMIZE)) {
             ShowWindow(owner->hwnd, SW_RESTORE);
@@ -142,22 +145,31 @@ void closeMessageBox(UiMessageBox& box) {
         return;
     }
     UiEvent& event = *box.event;
-    const UiEvent saved = event;
+    const HWND boxHwnd = box.window.hwnd;
+    // The box's own close request ends only the box; any other must still end its loop.
+    auto closesAnother = [&] { return event.code == UI_EVENT_CLOSE && event.sourceHwnd != boxHwnd; };
+    UiEvent close = event;
+    bool closing = closesAnother();
     showWindow(box.window, SW_HIDE, 0);
     destroyWindow(box.window);
     pumpPending(&event);
-    const uint8_t quit = event.quit;
+    if (!closing && closesAnother()) {
+        close = event;
+        closing = true;
+    }
     UiWindow* const dialogAfter = event.dialogWindow;
-    event = saved;
-    if (quit == 1) {
+    event = box.before;
+    // The window that came to the front meanwhile takes the keyboard.
+    if (dialogAfter && dialogAfter != &box.window) {
+        event.dialogWindow = dialogAfter;
+    }
+    if (closing) {
+        event.code = UI_EVENT_CLOSE;
+        event.window = close.window == &box.window ? nullptr : close.window;
+        event.sourceHwnd = close.sourceHwnd;
+        event.message = CloseRequestMessage;
+        event.pending = 1;
         event.quit = 1;
-    }
-    // The box's window object dies with the box: the record must not keep pointing at it.
-    if (event.dialogWindow == &box.window) {
-        event.dialogWindow = dialogAfter == &box.window ? nullptr : dialogAfter;
-    }
-    if (event.window == &box.window) {
-        event.window = nullptr;
     }
 }
 

@@ -24,6 +24,7 @@ struct UiMessageBox {
     int32_t textColour = 0;
     int32_t cornerRadius = 12;
     UiEvent* event = nullptr;  // not owned: the owner's record while the box runs
+    UiEvent before{};          // that record as it was when the box was built
     UiWindow window;
 
     UiMessageBox();
@@ -42,8 +43,9 @@ void buildMessageBox(UiMessageBox& box, UiWindow* owner, const wchar_t* text, in
 // Takes events until OK is pressed, a close request arrives or the queue ends; then closes.
 int32_t runMessageBox(UiMessageBox& box);
 
-// Hides and destroys the box and gives the event record back as it was before the box, but
-// for a close request seen meanwhile.
+// Hides and destroys the box and gives the event record back as it was before the box.
+// A close request for another window than the box, seen while the box ran or closed, is
+// left pending in it, so that the owner's loop ends too.
 void closeMessageBox(UiMessageBox& box);
 
 // Paints the box's frame, face and button band into its background and gives the window

@@ -58,6 +58,12 @@ bool applyRegion(HWND hwnd, HRGN region) {
     return false;
 }
 
+// No region from GDI+ is a failure: handed on, it would take the window's outline away.
+bool applyRoundedRegion(HWND hwnd, int32_t left, int32_t top, int32_t width, int32_t height, int32_t diameter) {
+    HRGN region = roundedRegion(hwnd, left, top, width, height, diameter);
+    return region && applyRegion(hwnd, region);
+}
+
 }  // namespace
 
 bool fillRoundedRect(Gdiplus::Image* image,
@@ -89,7 +95,7 @@ bool setRoundedRegion(HWND hwnd, int32_t width, int32_t height, int32_t diameter
     if (!hwnd) {
         return false;
     }
-    return applyRegion(hwnd, roundedRegion(hwnd, 0, 0, width, height, diameter));
+    return applyRoundedRegion(hwnd, 0, 0, width, height, diameter);
 }
 
 bool setWindowShape(UiWindow& window, int32_t diameter) {
@@ -103,19 +109,20 @@ bool setWindowShape(UiWindow& window, int32_t diameter) {
     const RECT client = window.scratchRect;
     int32_t cw = client.right - client.left;
     int32_t ch = client.bottom - client.top;
-    HRGN region = nullptr;
+    window.clientWidth = cw;
+    window.clientHeight = ch;
     if (diameter < 1) {
         window.frameless = 1;
         SetWindowPos(hwnd, nullptr, client.left, client.top, cw, ch, SWP_FRAMECHANGED);
-    } else {
-        window.frameless = 0;
-        GetWindowRect(hwnd, &window.scratchRect2);
-        int32_t cl = client.left - window.scratchRect2.left;
-        int32_t ct = client.top - window.scratchRect2.top;
-        region = diameter == 1 ? heldGdiObject(CreateRectRgn(cl, ct, cl + cw, ct + ch))
-                               : roundedRegion(hwnd, cl, ct, cw, ch, diameter);
+        return applyRegion(hwnd, nullptr);
     }
-    window.clientWidth = cw;
-    window.clientHeight = ch;
-    return applyRegion(hwnd, region);
+    window.frameless = 0;
+    GetWindowRect(hwnd, &window.scratchRect2);
+    int32_t cl = client.left - window.scratchRect2.left;
+    int32_t ct = client.top - window.scratchRect2.top;
+    if (diameter == 1) {
+        HRGN clientArea = heldGdiObject(CreateRectRgn(cl, ct, cl + cw, ct + ch));
+        return clientArea && applyRegion(hwnd, clientArea);
+    }
+    return applyRoundedRegion(hwnd, cl, ct, cw, ch, diameter);
 }

@@ -28,6 +28,28 @@ HICON parentIcon(HWND parent, WPARAM which, int classIndex) {
     return icon;
 }
 
+// Icons already entered in the ledger become the window's.
+bool giveIcons(UiWindow& window, HICON large, HICON small) {
+    if (!large && !small) {
+        return false;
+    }
+    HICON replacedSmall = nullptr;
+    HICON replacedLarge = nullptr;
+    if (small) {
+        replacedSmall =
+            reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small)));
+    }
+    if (large) {
+        replacedLarge =
+            reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large)));
+    }
+    destroyHeldIcon(replacedSmall);
+    // The caption is repainted before the last old icon goes.
+    RedrawWindow(window.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    destroyHeldIcon(replacedLarge);
+    return true;
+}
+
 // A window with a parent shows the parent's icons; one without shows the program file's.
 void adoptIcons(UiWindow& window, HWND parent) {
     HICON large = nullptr;
@@ -48,23 +70,7 @@ void adoptIcons(UiWindow& window, HWND parent) {
         heldUserObject(large);
         heldUserObject(small);
     }
-    if (!large && !small) {
-        return;
-    }
-    HICON replacedSmall = nullptr;
-    HICON replacedLarge = nullptr;
-    if (small) {
-        replacedSmall =
-            reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small)));
-    }
-    if (large) {
-        replacedLarge =
-            reinterpret_cast<HICON>(SendMessageW(window.hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large)));
-    }
-    destroyHeldIcon(replacedSmall);
-    // The caption is repainted before the last old icon goes.
-    RedrawWindow(window.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    destroyHeldIcon(replacedLarge);
+    giveIcons(window, large, small);
 }
 
 // The system does not destroy the icons a window was given; they are the window's copies.
@@ -102,6 +108,13 @@ bool registerWindowClass(UiWindow& window, const wchar_t* className) {
 }
 
 }  // namespace
+
+bool setWindowIcons(UiWindow& window, HICON large, HICON small) {
+    if (!window.hwnd) {
+        return false;
+    }
+    return giveIcons(window, heldUserObject(large), heldUserObject(small));
+}
 
 void applyFontDefaults(UiWindow& window) {
     window.fontSize = 9.0;

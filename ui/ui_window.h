@@ -97,7 +97,7 @@ struct UiWindow {
     RECT currentClient{};
     double fontSize = 0;
     int32_t fontWeight = 0;
-    uint8_t fontStyle = 0;  // bit 1 italic, bit 2 underline, bit 3 strike-out
+    uint8_t fontStyle = 0;  // bit 1 italic, bit 2 underline, bit 3 strike-out; bit 0 changes nothing
     wchar_t fontFace[32] = {};
     uint8_t fontQuality = 0;         // 0 = CLEARTYPE_QUALITY
     UiEvent* eventTarget = nullptr;  // not owned
@@ -160,6 +160,11 @@ HWND createWindow(UiWindow& window,
 // Removes the controls (highest index first) and releases every handle; false when there
 // is no window.
 bool destroyWindow(UiWindow& window);
+
+// Gives the window its own icons; either may be null. The window owns them from then on:
+// the icons they replace are destroyed here, and destroyWindow destroys them. False, with
+// nothing taken, when there is no window or no icon.
+bool setWindowIcons(UiWindow& window, HICON large, HICON small);
 
 // The font of new controls: 9 point "Arial", normal weight, font style 1, default quality.
 void applyFontDefaults(UiWindow& window);

@@ -299,7 +299,9 @@ LRESULT onDropFiles(UiWindow& window, HWND hwnd, UINT message, WPARAM wParam) {
     auto drop = reinterpret_cast<HDROP>(wParam);
     window.dropHandle = drop;
     if (!DragQueryPoint(drop, &window.dropPoint)) {
+        // Dropped on the frame: nothing to report, and the handle is freed.
         DragFinish(drop);
+        window.dropHandle = nullptr;
         return 0;
     }
     window.text.Assign(L"");
@@ -402,7 +404,8 @@ LRESULT handleWindowMessage(UiWindow& window, HWND hwnd, UINT message, WPARAM wP
             return onClose(window);
         case WM_QUERYENDSESSION:
             post(window, hwnd, message, UI_EVENT_SESSION_ENDING, static_cast<int32_t>(lParam));
-            return 0;
+            // 0 would refuse to let the user sign out or shut down; nothing here needs saving.
+            return TRUE;
         case WM_ERASEBKGND:
             return eraseBackground(window, hwnd, dc, passOn);
         case WM_ENDSESSION:
@@ -504,6 +507,10 @@ LRESULT handleWindowMessage(UiWindow& window, HWND hwnd, UINT message, WPARAM wP
             return passed(passOn);
         case DM_GETDEFID:
             return onGetDefaultId(window);
+        case CloseRequestMessage:
+            // Also when a loop other than the toolkit's took it from the queue.
+            post(window, hwnd, message, UI_EVENT_CLOSE);
+            return 0;
         default:
             return passed(passOn);
     }

@@ -132,6 +132,14 @@ TEST(MainWindow, ShowsItsWindowWithEveryControlAndEndsWithZeroWhenClosed) {
     }
     EXPECT_EQ(GetDlgItem(program.window, 18), nullptr);
 
+    // Asked whether the user may sign out, the program agrees and stays until it is closed.
+    DWORD_PTR answer = 0;
+    ASSERT_NE(
+        SendMessageTimeoutW(program.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer),
+        0);
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_TRUE(IsWindow(program.window));
+
     EXPECT_EQ(program.CloseAndWait(), 0u);
 }
 

@@ -2,11 +2,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <objidl.h>
+#include <gdiplus.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "ui/images.h"
 
 namespace {
 
@@ -90,6 +96,40 @@ TEST(Resources, NoTwoPicturesAreTheSame) {
         EXPECT_TRUE(std::find(seen.begin(), seen.end(), png) == seen.end()) << "same bytes as an earlier picture";
         seen.push_back(std::move(png));
     }
+}
+
+// A blocked app's tile is its own tile with a stop sign laid over the top right corner, all of
+// the sign inside this square: the app stays recognisable.
+constexpr RECT kStopSignArea = {60, 0, 100, 42};
+
+TEST(Resources, EachBlockedTileIsTheAppsOwnTileOutsideTheStopSign) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+    for (WORD normalId = 200; normalId <= 207; ++normalId) {
+        SCOPED_TRACE(normalId);
+        std::unique_ptr<Gdiplus::Bitmap> normal(loadImageResource(program.module, MAKEINTRESOURCEW(normalId), 0, 0));
+        std::unique_ptr<Gdiplus::Bitmap> blocked(
+            loadImageResource(program.module, MAKEINTRESOURCEW(normalId + 10), 0, 0));
+        ASSERT_TRUE(normal && blocked);
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                Gdiplus::Color a, b;
+                normal->GetPixel(x, y, &a);
+                blocked->GetPixel(x, y, &b);
+                if (!PtInRect(&kStopSignArea, POINT{x, y})) {
+                    ASSERT_EQ(a.GetValue(), b.GetValue()) << x << "," << y;
+                }
+            }
+        }
+        Gdiplus::Color middle;  // of the sign: red
+        blocked->GetPixel(80, 25, &middle);
+        EXPECT_GT(middle.GetR(), 150);
+        EXPECT_LT(middle.GetG(), 80);
+    }
+    Gdiplus::GdiplusShutdown(token);
 }
 
 // The directory of an icon group: a 6-byte header, then one 14-byte entry per image.

@@ -164,14 +164,21 @@ TEST(RegistryViews, TheSuffixSelectsTheViewThroughTheWholeWalk) {
     // Our own view is 32-bit, but for a 64-bit test build.
     EXPECT_EQ(RegistryEntryExists((L"HKLM\\" + subkey).c_str(), nullptr), sizeof(void*) == 8);
 
+    // With a key of the same name in each view, each delete takes only its own, down to the
+    // last step, which Windows would otherwise take in the caller's own view.
+    ASSERT_TRUE(key.Write((L"HKLM32\\" + subkey + L"\\Inner").c_str(), L"marker"));
     EXPECT_TRUE(key.DeleteTree((L"HKLM64\\" + subkey).c_str()));
     EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, subkey, KEY_WOW64_64KEY));
+    EXPECT_TRUE(RawKeyExists(HKEY_LOCAL_MACHINE, subkey + L"\\Inner", KEY_WOW64_32KEY));
+    EXPECT_TRUE(key.DeleteTree((L"HKLM32\\" + subkey).c_str()));
+    EXPECT_FALSE(RawKeyExists(HKEY_LOCAL_MACHINE, subkey, KEY_WOW64_32KEY));
 }
 
 TEST(RegistryKey, HolderClosesOnReplacementAndTreatsAllOnesAsEmpty) {
     RegistryKey invalid(reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(invalid.IsOpen());
-    invalid.Close();  // must not hand all ones to RegCloseKey
+    invalid.Close();
+    EXPECT_EQ(invalid.handle, nullptr);
 
     RegistryKey key = OpenRegistryKey(L"HKCU\\Software", KEY_READ);
     ASSERT_TRUE(key.IsOpen());

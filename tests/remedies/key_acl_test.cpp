@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "registry/registry_key.h"
 #include "support/acl_reading.h"
 #include "support/scratch_key.h"
 
@@ -87,7 +88,11 @@ TEST(KeyAclAddAllowedAce, StopsWhenTheBufferIsFull) {
     }
     EXPECT_GT(added, 10);
     EXPECT_LT(added, 1000);
-    EXPECT_LE(acl.acl->AclSize, kAclBytes);
+    // It stopped because the next entry would not fit, not before.
+    ACL_SIZE_INFORMATION size{};
+    ASSERT_TRUE(GetAclInformation(acl.acl, &size, sizeof size, AclSizeInformation));
+    EXPECT_EQ(size.AceCount, static_cast<DWORD>(added));
+    EXPECT_LT(size.AclBytesFree, 8 + GetLengthSid(sid.sid));
 }
 
 TEST(KeyAclApplyToKey, ReplacesTheDaclAndSetsTheOwner) {
@@ -129,14 +134,16 @@ TEST(KeyAclApplyToKey, TakesOwnershipWhenTheDaclMayNotBeWritten) {
 }
 
 TEST(KeyAclApplyToKey, APathWithoutObjectNameTouchesNothing) {
+    if (sizeof(void*) != 4) {
+        GTEST_SKIP() << "a 64-bit process has the 64-bit view's names: this would change the machine's Software key";
+    }
     KeyAcl acl;
     Sid everyone(L"S-1-1-0");
     acl.AddAllowedAce(everyone.sid, GENERIC_ALL);
-    EXPECT_FALSE(acl.ApplyToKey(L"HKCC\\System", everyone.sid));
-    if (sizeof(void*) == 4) {  // a 64-bit test build would name the machine's own Software key
-        EXPECT_FALSE(acl.ApplyToKey(L"HKLM64\\Software", everyone.sid));  // no 64-bit names under WOW64
-    }
-    EXPECT_FALSE(acl.ApplyToKey(L"HKU\\S-1-5-21-9-9-9-9\\No\\Such\\Key", everyone.sid));
+    // The key exists and its object name in our own view could be changed: only the missing
+    // name of the 64-bit view under WOW64 stops the call.
+    ASSERT_TRUE(RegistryEntryExists(L"HKLM64\\Software", nullptr));
+    EXPECT_FALSE(acl.ApplyToKey(L"HKLM64\\Software", everyone.sid));
 }
 
 }  // namespace

@@ -204,10 +204,14 @@ TEST_F(ResetTest, DeletesEveryExtensionAndAppliesTheFixedAcl) {
     ExpectFixedAcl(fileExts, sid, kWindows7Acl);  // a fresh prefix reports Windows 7
 }
 
-TEST_F(ResetTest, AnEmptyKeyOnlyGetsItsPermissions) {
+TEST_F(ResetTest, AnEmptyKeyOnlyGetsItsPermissionsAndInheritsAgain) {
     RawCreateKey(HKEY_USERS, fileExts);
+    ASSERT_TRUE(ProtectUsersKeyDacl(fileExts));
+    ASSERT_EQ(ReadUsersKeySecurity(fileExts).control & SE_DACL_PROTECTED, SE_DACL_PROTECTED);
     EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 1u);
     ExpectFixedAcl(fileExts, sid, kWindows7Acl);
+    // The parent's inheritable entries reach the key again.
+    EXPECT_EQ(ReadUsersKeySecurity(fileExts).control & SE_DACL_PROTECTED, 0);
 }
 
 TEST_F(ResetTest, NothingToResetAndNothingToFixIsAFailure) {
@@ -236,13 +240,16 @@ TEST_F(ResetTest, RefusedPermissionsLeaveHalfTheResult) {
 }
 
 TEST_F(ResetTest, OnWindows8AndLaterAppPackagesMayRead) {
-    SeedExtension(L".txt");
-    EXPECT_EQ(RunProbe(L"probe-reset-win10.exe", L"win10", L"reset " + sid), 2u);
     std::vector<ExpectedEntry> expected = kWindows7Acl;
     expected.push_back({L"S-1-15-2-1", GENERIC_READ});
     expected.push_back({L"S-1-15-2-2", GENERIC_READ});
-    ExpectFixedAcl(fileExts, sid, expected);
-    EXPECT_EQ(Subkeys(), 0u);
+    for (const std::wstring version : {L"win8", L"win10"}) {
+        SCOPED_TRACE(testing::PrintToString(version));
+        SeedExtension(L".txt");
+        EXPECT_EQ(RunProbe(L"probe-reset-" + version + L".exe", version.c_str(), L"reset " + sid), 2u);
+        ExpectFixedAcl(fileExts, sid, expected);
+        EXPECT_EQ(Subkeys(), 0u);
+    }
 }
 
 TEST(SidFromText, TakesStringSidsAndAccountNames) {

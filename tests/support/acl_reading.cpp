@@ -25,6 +25,8 @@ KeySecurity ReadUsersKeySecurity(const std::wstring& subkey) {
     }
     security.read = true;
     security.owner = SidText(owner);
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &security.control, &revision);
     for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
         void* entry = nullptr;
         if (!GetAce(dacl, i, &entry)) {
@@ -41,6 +43,24 @@ KeySecurity ReadUsersKeySecurity(const std::wstring& subkey) {
     }
     LocalFree(descriptor);
     return security;
+}
+
+bool ProtectUsersKeyDacl(const std::wstring& subkey) {
+    // SetNamedSecurityInfoW with PROTECTED_DACL_SECURITY_INFORMATION leaves the bit clear
+    // under Wine; a whole descriptor written to the key keeps it.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;OICI;GA;;;WD)", SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+        return false;
+    }
+    HKEY key = nullptr;
+    bool done = RegOpenKeyExW(HKEY_USERS, subkey.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS &&
+                RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    if (key) {
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    return done;
 }
 
 bool SetUsersKeyOwner(const std::wstring& subkey, const wchar_t* ownerSid) {

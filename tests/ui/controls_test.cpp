@@ -79,14 +79,19 @@ struct FontCase {
     LONG height;
     BYTE expectedQuality;
     LONG expectedWeight;
+    uint8_t style;
+    BYTE italic;
+    BYTE underline;
+    BYTE strikeOut;
 };
 
+// Style bit 0, the default style 1, changes nothing; bits 1 to 3 are italic, underline, strike-out.
 const FontCase kFontCases[] = {
-    {9.0, 0, 400, -12, CLEARTYPE_QUALITY, 400},
-    {8.0, 0, 400, -10, CLEARTYPE_QUALITY, 400},  // -10.67 truncated
-    {0.5, 0, 400, -11, CLEARTYPE_QUALITY, 400},  // 8.5 points
-    {12.0, 3, 700, -16, 3, 700},
-    {9.0, 0, 0, -12, CLEARTYPE_QUALITY, 400},
+    {9.0, 0, 400, -12, CLEARTYPE_QUALITY, 400, 1, 0, 0, 0},
+    {8.0, 0, 400, -10, CLEARTYPE_QUALITY, 400, 2, 1, 0, 0},  // -10.67 truncated
+    {0.5, 0, 400, -11, CLEARTYPE_QUALITY, 400, 4, 0, 1, 0},  // 8.5 points
+    {12.0, 3, 700, -16, 3, 700, 8, 0, 0, 1},
+    {9.0, 0, 0, -12, CLEARTYPE_QUALITY, 400, 0xF, 1, 1, 1},
 };
 
 TEST(Controls, RegistrationGivesTheWindowsFont) {
@@ -95,15 +100,15 @@ TEST(Controls, RegistrationGivesTheWindowsFont) {
         test.window.fontSize = c.size;
         test.window.fontQuality = c.quality;
         test.window.fontWeight = c.weight;
-        test.window.fontStyle = 1 | 2;
+        test.window.fontStyle = c.style;
         int32_t index = addLabel(test.window, L"text", 0, 0, 50, 20);
         LOGFONTW font = fontOf(test.window.controls[index].hwnd);
         EXPECT_EQ(font.lfHeight, c.height) << c.size;
         EXPECT_EQ(font.lfQuality, c.expectedQuality) << c.size;
         EXPECT_EQ(font.lfWeight, c.expectedWeight) << c.size;
-        EXPECT_EQ(font.lfItalic, 1);
-        EXPECT_EQ(font.lfUnderline, 1);
-        EXPECT_EQ(font.lfStrikeOut, 0);
+        EXPECT_EQ(font.lfItalic, c.italic) << int{c.style};
+        EXPECT_EQ(font.lfUnderline, c.underline) << int{c.style};
+        EXPECT_EQ(font.lfStrikeOut, c.strikeOut) << int{c.style};
         EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
         EXPECT_STREQ(font.lfFaceName, L"Arial");
     }

@@ -1,5 +1,6 @@
 #include "ui/event_loop.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "ui/button.h"
@@ -25,6 +26,7 @@ TEST(PostEvent, WritesTheRecordAndTouchesQuitOnlyForCloseAndControls) {
     window.eventTarget = &event;
     for (const QuitCase& c : kQuitCases) {
         event.quit = c.quitBefore;
+        event.pending = 0;
         HWND source = reinterpret_cast<HWND>(0x1234);
         EXPECT_EQ(postEvent(window, c.code, WM_COMMAND, source, 7, 99), &event);
         EXPECT_EQ(event.quit, c.quitAfter) << c.code;
@@ -35,6 +37,11 @@ TEST(PostEvent, WritesTheRecordAndTouchesQuitOnlyForCloseAndControls) {
         EXPECT_EQ(event.controlIndex, 7);
         EXPECT_EQ(event.value, 99);
     }
+    // One pending place: a close request still waiting there is not replaced.
+    postEvent(window, UI_EVENT_CLOSE, CloseRequestMessage, nullptr, 0, 0);
+    postEvent(window, 5, WM_COMMAND, nullptr, 0, 0);
+    EXPECT_EQ(event.code, UI_EVENT_CLOSE);
+    EXPECT_EQ(event.pending, 1);
 }
 
 TEST(NextEvent, HandsOverAPendingEventWithoutTakingAMessage) {
@@ -60,6 +67,21 @@ TEST(NextEvent, TurnsACloseRequestIntoTheCloseEvent) {
     EXPECT_TRUE(IsWindow(test.hwnd()));  // closing is the application's decision
 }
 
+TEST(NextEvent, ACloseRequestTakenByAnotherLoopStillReachesTheRecord) {
+    TestWindow test;
+    drainQueue();
+    PostMessageW(test.hwnd(), CloseRequestMessage, 0, 0);
+    PostMessageW(test.hwnd(), WM_MOUSEMOVE, 0, 0);  // an event of its own, after the request
+    drainQueue();                                   // as a system dialog's loop would
+    PostMessageW(test.hwnd(), WM_USER + 1, 0, 0);
+    ASSERT_TRUE(nextEvent(test.event));
+    EXPECT_EQ(test.event.code, UI_EVENT_CLOSE);
+    EXPECT_EQ(test.event.window, &test.window);
+    EXPECT_EQ(test.event.sourceHwnd, test.hwnd());
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, test.hwnd(), WM_USER + 1, WM_USER + 1, PM_NOREMOVE));  // no message taken
+}
+
 TEST(NextEvent, ReturnsAButtonClickAsTheControlIndex) {
     TestWindow test;
     int32_t index = addButton(test.window, L"Go", 10, 10, 80, 25);
@@ -71,11 +93,25 @@ TEST(NextEvent, ReturnsAButtonClickAsTheControlIndex) {
     EXPECT_EQ(test.event.value, reinterpret_cast<intptr_t>(button));
 }
 
+// Counts the null messages that reach the window.
+LRESULT CALLBACK countNullMessages(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count) {
+    if (message == WM_NULL) {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 TEST(NextEvent, LeavesANullMessageUntranslatedAndReportsTheEndOfTheQueue) {
     TestWindow test;
+    int dispatched = 0;
+    SetWindowSubclass(test.hwnd(), countNullMessages, 1, reinterpret_cast<DWORD_PTR>(&dispatched));
     PostMessageW(test.hwnd(), WM_NULL, 0, 0);
     ASSERT_TRUE(nextEvent(test.event));
     EXPECT_EQ(test.event.code, 0);
+    EXPECT_EQ(test.event.msg.message, static_cast<UINT>(WM_NULL));
+    SendMessageW(test.hwnd(), WM_NULL, 0, 0);  // the counter itself works
+    EXPECT_EQ(dispatched, 1);
+    RemoveWindowSubclass(test.hwnd(), countNullMessages, 1);
     PostQuitMessage(0);
     EXPECT_FALSE(nextEvent(test.event));
     EXPECT_EQ(test.event.code, UI_EVENT_QUEUE_ENDED);
@@ -118,6 +154,23 @@ TEST(PumpPending, GoesOnWhileMessagesProduceEvents) {
     EXPECT_FALSE(PeekMessageW(&msg, test.hwnd(), WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
     EXPECT_FALSE(PeekMessageW(&msg, test.hwnd(), WM_USER + 1, WM_USER + 1, PM_NOREMOVE));
     EXPECT_TRUE(PeekMessageW(&msg, test.hwnd(), WM_USER + 2, WM_USER + 2, PM_NOREMOVE));
+}
+
+TEST(PumpPending, StopsAtACloseRequestAndLeavesItForTheLoop) {
+    TestWindow test;
+    int32_t index = addButton(test.window, L"Go", 10, 10, 80, 25);
+    drainQueue();
+    PostMessageW(test.hwnd(), WM_COMMAND, MAKEWPARAM(index, BN_CLICKED), 0);
+    PostMessageW(test.hwnd(), CloseRequestMessage, 0, 0);
+    PostMessageW(test.hwnd(), WM_COMMAND, MAKEWPARAM(index, BN_CLICKED), 0);
+    pumpPending(&test.event);
+    EXPECT_EQ(test.event.code, UI_EVENT_CLOSE);
+    EXPECT_EQ(test.event.pending, 1);
+    pumpPending(&test.event);  // a second drain does not take it either
+    ASSERT_TRUE(nextEvent(test.event));
+    EXPECT_EQ(test.event.code, UI_EVENT_CLOSE);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, test.hwnd(), WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
 }
 
 TEST(ShowWindow, ShowsHidesAndRefusesAWindowlessObject) {

@@ -36,10 +36,12 @@ TEST(Images, ResourcesLoadAtTheRequestedSize) {
         ASSERT_NE(bitmap, nullptr) << c.id;
         EXPECT_EQ(bitmap->GetWidth(), c.expectedWidth) << c.id;
         EXPECT_EQ(bitmap->GetHeight(), c.expectedHeight) << c.id;
+        // A scaled copy is a bitmap made in memory; at its own size the decoded PNG itself comes back.
+        GUID format{};
+        ASSERT_EQ(bitmap->GetRawFormat(&format), Gdiplus::Ok) << c.id;
+        EXPECT_TRUE(IsEqualGUID(format, c.scaled ? Gdiplus::ImageFormatMemoryBMP : Gdiplus::ImageFormatPNG)) << c.id;
         if (c.scaled) {
             EXPECT_EQ(bitmap->GetPixelFormat(), PixelFormat32bppARGB) << c.id;
-        } else {
-            EXPECT_NE(bitmap->GetPixelFormat(), PixelFormat32bppPARGB) << c.id;  // the decoded picture itself
         }
     }
     auto emblem = load(TEST_EMBLEM_64, 64, 64);
@@ -77,6 +79,14 @@ TEST(Images, BlankDibsAreTopDownAndAlmostTransparentBlack) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(pixels[i], 0x01000000u);
     }
+    // Top-down: the first row in memory is the top row on the bitmap.
+    pixels[0] = 0x00FF0000;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, blank);
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 0, 1), RGB(0, 0, 0));
+    SelectObject(dc, old);
+    DeleteDC(dc);
     DeleteObject(blank);
 }
 

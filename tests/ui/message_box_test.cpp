@@ -63,6 +63,14 @@ TEST(UiMessageBox, A450By180BoxPlacesItsLabelAndButton) {
     GetWindowTextW(box.window.controls[box.okIndex].hwnd, text, 16);
     EXPECT_STREQ(text, L"OK");
     EXPECT_EQ(box.window.defaultButton, box.okIndex);
+    // The default font style 1 is upright, in the text and on the button.
+    for (int32_t index : {box.textIndex, box.okIndex}) {
+        LOGFONTW font{};
+        auto handle = reinterpret_cast<HFONT>(SendMessageW(box.window.controls[index].hwnd, WM_GETFONT, 0, 0));
+        ASSERT_EQ(GetObjectW(handle, sizeof font, &font), static_cast<int>(sizeof font));
+        EXPECT_EQ(font.lfItalic, 0) << index;
+        EXPECT_EQ(font.lfHeight, -12) << index;
+    }
     EXPECT_EQ(GetFocus(), box.window.controls[box.okIndex].hwnd);
     EXPECT_TRUE(IsWindowVisible(box.window.hwnd));
     // Centred on the owner.
@@ -151,7 +159,17 @@ TEST(UiMessageBox, TheFortyNinthLiveBoxIsNotEntered) {
     EXPECT_EQ(owner.window.attachedWindows[5], next.window.hwnd);
 }
 
-TEST(UiMessageBox, ACloseRequestEndsTheBoxWithZeroAndStaysRecorded) {
+// Takes the owner's next event, as its loop would; a message posted behind tells whether
+// one had to be taken from the queue.
+int32_t ownersNextEvent(TestWindow& owner, bool& tookAMessage) {
+    PostMessageW(owner.hwnd(), WM_USER + 9, 0, 0);
+    nextEvent(owner.event);
+    MSG msg;
+    tookAMessage = !PeekMessageW(&msg, owner.hwnd(), WM_USER + 9, WM_USER + 9, PM_REMOVE);
+    return owner.event.code;
+}
+
+TEST(UiMessageBox, ACloseRequestEndsTheBoxWithZeroAndStaysForTheOwnersLoop) {
     TestWindow owner(300, 200);
     owner.event.quit = 0;
     drainQueue();
@@ -162,7 +180,21 @@ TEST(UiMessageBox, ACloseRequestEndsTheBoxWithZeroAndStaysRecorded) {
     EXPECT_EQ(findOwnWindow(kBoxClass), nullptr);
     // Nothing in the owner's record points at the box that is gone.
     EXPECT_TRUE(owner.event.dialogWindow == nullptr || owner.event.dialogWindow == &owner.window);
-    EXPECT_TRUE(owner.event.window == nullptr || owner.event.window == &owner.window);
+    EXPECT_EQ(owner.event.window, &owner.window);
+    bool tookAMessage = true;
+    EXPECT_EQ(ownersNextEvent(owner, tookAMessage), UI_EVENT_CLOSE);
+    EXPECT_FALSE(tookAMessage);
+}
+
+TEST(UiMessageBox, TheBoxsOwnCloseRequestEndsOnlyTheBox) {
+    TestWindow owner(300, 200);
+    owner.event.code = 42;
+    UiMessageBox box;
+    buildMessageBox(box, &owner.window, L"Working", 120, 300);
+    PostMessageW(box.window.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(runMessageBox(box), UI_BOX_CLOSED);
+    EXPECT_EQ(owner.event.code, 42);
+    EXPECT_EQ(owner.event.pending, 0);
 }
 
 TEST(UiMessageBox, TheOwnersClicksAreSwallowedWhileABoxRuns) {
@@ -172,11 +204,12 @@ TEST(UiMessageBox, TheOwnersClicksAreSwallowedWhileABoxRuns) {
     PostMessageW(owner.hwnd(), WM_COMMAND, MAKEWPARAM(ownerButton, BN_CLICKED), 0);
     PostMessageW(owner.hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(showMessageBox(&owner.window, L"Busy", 120, 300), UI_BOX_CLOSED);
-    EXPECT_EQ(owner.event.pending, 0);
-    EXPECT_NE(owner.event.code, ownerButton);
+    EXPECT_EQ(owner.event.code, UI_EVENT_CLOSE);  // the close request, not the click
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, owner.hwnd(), WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
 }
+
+HWND closeBehindOk = nullptr;  // asked to close right behind the OK, when set
 
 void CALLBACK pressOk(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = findOwnWindow(kBoxClass);
@@ -186,15 +219,42 @@ void CALLBACK pressOk(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     HWND ok = FindWindowExW(box, nullptr, L"Button", L"OK");
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(ok), BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    if (closeBehindOk) {
+        PostMessageW(closeBehindOk, CloseRequestMessage, 0, 0);
+    }
 }
 
-TEST(UiMessageBox, PressingOkEndsTheBoxWithOne) {
+TEST(UiMessageBox, PressingOkEndsTheBoxWithOneAndPutsTheRecordBack) {
     TestWindow owner(300, 200);
     owner.event.quit = 0;
+    owner.event.code = 42;
+    owner.event.window = &owner.window;
     SetTimer(nullptr, 0, 20, pressOk);
     EXPECT_EQ(showMessageBox(&owner.window, L"Done", 120, 300), UI_BOX_OK);
     EXPECT_EQ(owner.event.quit, 0);
+    EXPECT_EQ(owner.event.code, 42);
+    EXPECT_EQ(owner.event.window, &owner.window);
+    EXPECT_EQ(owner.event.pending, 0);
     EXPECT_EQ(findOwnWindow(kBoxClass), nullptr);
+
+    // After the box, one close request ends the owner's loop.
+    PostMessageW(owner.hwnd(), WM_CLOSE, 0, 0);
+    bool tookAMessage = false;
+    int32_t code = 0;
+    for (int turn = 0; turn < 20 && code != UI_EVENT_CLOSE; ++turn) {
+        code = ownersNextEvent(owner, tookAMessage);
+    }
+    EXPECT_EQ(code, UI_EVENT_CLOSE);
+}
+
+TEST(UiMessageBox, ACloseRequestTakenWhileTheBoxClosesIsKept) {
+    TestWindow owner(300, 200);
+    closeBehindOk = owner.hwnd();
+    SetTimer(nullptr, 0, 20, pressOk);
+    EXPECT_EQ(showMessageBox(&owner.window, L"Done", 120, 300), UI_BOX_OK);
+    closeBehindOk = nullptr;
+    bool tookAMessage = false;
+    EXPECT_EQ(ownersNextEvent(owner, tookAMessage), UI_EVENT_CLOSE);
 }
 
 TEST(UiMessageBox, TheEndOfTheQueueAndAMissingWindowEndTheRun) {

@@ -152,13 +152,18 @@ TEST(Painting, EditColoursPassOnUnknownControlsAndControlsWithoutABrush) {
     TestWindow test;
     int32_t label = addLabel(test.window, L"a", 0, 0, 20, 20);
     HDC dc = CreateCompatibleDC(nullptr);
+    // Neither the DC's nor the control's default, so that setting the colour shows.
+    const COLORREF unset = RGB(11, 22, 33);
+    SetTextColor(dc, unset);
     bool passOn = false;
     editControlColours(test.window, dc, test.window.controls[label].hwnd, passOn);
     EXPECT_TRUE(passOn);
     EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(dc, unset);
     passOn = false;
     editControlColours(test.window, dc, test.hwnd(), passOn);
     EXPECT_TRUE(passOn);
+    EXPECT_EQ(GetTextColor(dc), unset);  // not one of the window's controls: left alone
     DeleteDC(dc);
 }
 

@@ -7,6 +7,7 @@
 
 #include "ui/controls.h"
 #include "ui/label.h"
+#include "ui/object_ledger.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -160,6 +161,25 @@ TEST(UiWindow, AdoptsTheProgramIconsWithoutAParentAndCopiesOfTheParentsWithOne) 
     EXPECT_NE(childLarge, large);
     EXPECT_EQ(iconSize(childLarge).cx, iconSize(large).cx);
     EXPECT_EQ(iconSize(childSmall).cx, iconSize(small).cx);
+}
+
+TEST(UiWindow, GivenIconsBelongToTheWindowAndGoWithIt) {
+    const ObjectLedger before = objectLedger();
+    {
+        TestWindow test;
+        const ObjectLedger built = objectLedger();
+        HICON replaced = windowIcon(test.hwnd(), ICON_BIG);
+        HICON large = CopyIcon(replaced);
+        HICON small = CopyIcon(windowIcon(test.hwnd(), ICON_SMALL));
+        ASSERT_TRUE(setWindowIcons(test.window, large, small));
+        EXPECT_EQ(windowIcon(test.hwnd(), ICON_BIG), large);
+        EXPECT_EQ(windowIcon(test.hwnd(), ICON_SMALL), small);
+        ICONINFO info{};
+        EXPECT_FALSE(GetIconInfo(replaced, &info));
+        EXPECT_EQ(objectLedger().userObjects, built.userObjects);  // two given, two destroyed
+        EXPECT_FALSE(setWindowIcons(test.window, nullptr, nullptr));
+    }
+    EXPECT_EQ(objectLedger().userObjects, before.userObjects);
 }
 
 std::vector<int> destroyedIds;

@@ -32,7 +32,7 @@ int countQueued(HWND hwnd, UINT message) {
 
 // An HDROP as the shell builds it: DROPFILES, then the names, each zero-terminated, then one
 // more zero.
-HDROP makeDrop(const std::vector<std::wstring>& names, POINT point) {
+HDROP makeDrop(const std::vector<std::wstring>& names, POINT point, bool onFrame = false) {
     size_t units = 1;
     for (const std::wstring& name : names) {
         units += name.size() + 1;
@@ -41,7 +41,7 @@ HDROP makeDrop(const std::vector<std::wstring>& names, POINT point) {
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
     drop->pFiles = sizeof(DROPFILES);
     drop->pt = point;
-    drop->fNC = FALSE;
+    drop->fNC = onFrame;
     drop->fWide = TRUE;
     auto* text = reinterpret_cast<wchar_t*>(drop + 1);
     for (const std::wstring& name : names) {
@@ -77,9 +77,10 @@ struct EventCase {
 };
 
 const EventCase kEventCases[] = {
+    {CloseRequestMessage, 0, 0, UI_EVENT_CLOSE, 0, false, 0},  // whichever loop dispatched it
     {WM_MOVE, 0, 0, UI_EVENT_MOVED, 0, true, 0},
     {WM_SIZE, SIZE_MINIMIZED, 0, UI_EVENT_RESIZED, 0, false, 0},
-    {WM_QUERYENDSESSION, 0, 7, UI_EVENT_SESSION_ENDING, 7, false, 0},
+    {WM_QUERYENDSESSION, 0, 7, UI_EVENT_SESSION_ENDING, 7, false, TRUE},  // the session may end
     {WM_ENDSESSION, 1, 0, UI_EVENT_SESSION_ENDING, 0, false, 0},
     {WM_NCLBUTTONDOWN, HTCAPTION, 0, UI_EVENT_NC_LBUTTON_DOWN, HTCAPTION, true, 0},
     {WM_NCLBUTTONUP, HTCAPTION, 0, UI_EVENT_NC_LBUTTON_UP, HTCAPTION, true, 0},
@@ -246,6 +247,13 @@ TEST(WindowProcedure, DroppedFilesAreJoinedAndTheDropTargetFound) {
     HDROP empty = makeDrop({}, {10, 10});
     handle(test, WM_DROPFILES, reinterpret_cast<WPARAM>(empty), 0, passOn);
     EXPECT_STREQ(reinterpret_cast<const wchar_t*>(test.event.value), L"");
+
+    // A drop on the frame is finished without an event, and no freed handle stays behind.
+    test.event = UiEvent{};
+    HDROP onFrame = makeDrop({L"C:\\frame.txt"}, {10, 10}, true);
+    handle(test, WM_DROPFILES, reinterpret_cast<WPARAM>(onFrame), 0, passOn);
+    EXPECT_EQ(test.event.code, 0);
+    EXPECT_EQ(test.window.dropHandle, nullptr);
 }
 
 TEST(WindowProcedure, ChildAtPointPicksTheSmallestVisibleChild) {

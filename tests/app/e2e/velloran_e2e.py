@@ -30,6 +30,9 @@ TILES = [(10, 207, 217), (95, 200, 210), (180, 201, 211), (265, 203, 213),
          (350, 202, 212), (435, 204, 214), (520, 205, 215), (605, 206, 216)]
 NOTEPAD, PHOTOS, CHROMIUM_EDGE, MAIL = 7, 3, 0, 2
 TILE_Y, TILE_SIZE = 305, 75
+# The sum of the three channels' mean differences below which a tile on the screen counts as
+# showing a picture: the system's scaling differs from ours by 5 to 12, a wrong picture by 29 or more.
+NEAR_ENOUGH = 20
 
 failures = []
 
@@ -85,7 +88,8 @@ class Program:
         self.click(TILES[app][0] + TILE_SIZE // 2, TILE_Y + TILE_SIZE // 2, count)
 
     def tile_picture(self, app):
-        """Which of the tile's two pictures the screen shows: 'normal' or 'blocked'."""
+        """Which of the tile's two pictures the screen shows: 'normal' or 'blocked', or 'neither' when
+        the nearer one is not near (another picture, a broken one, or none at all)."""
         shot = os.path.join(BUILD, "e2e-shot.png")
         subprocess.run(["import", "-display", DISPLAY, "-window", "root", shot], env=ENV, check=True, timeout=30)
         left = self.x + TILES[app][0]
@@ -96,7 +100,9 @@ class Program:
             reference = Image.open(os.path.join(PICTURES, "%d.png" % picture)).convert("RGB")
             reference = reference.resize((TILE_SIZE, TILE_SIZE), Image.BICUBIC)
             distance[name] = sum(ImageStat.Stat(ImageChops.difference(seen, reference)).mean)
-        return min(distance, key=distance.get)
+        nearer = min(distance, key=distance.get)
+        print("        tile %d: mean differences %s" % (app, {k: round(v, 1) for k, v in distance.items()}))
+        return nearer if distance[nearer] < NEAR_ENOUGH else "neither"
 
     def close(self):
         tool("close")
