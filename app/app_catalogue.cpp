@@ -3,6 +3,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "registry/registry_key.h"
@@ -79,8 +80,8 @@ void ClassesPass::Run() {
 
 void ClassesPass::ClassicProgId(const wchar_t* progId) {
     subkey.Close();  // one subkey open at a time
-    subkey = OpenRegistryKey(WideString::Append({root.CStr(), L"\\", progId, L"\\shell\\open\\command"}).CStr(),
-                             KEY_READ);
+    subkey =
+        OpenRegistryKey(WideString::Append({root.CStr(), L"\\", progId, L"\\shell\\open\\command"}).CStr(), KEY_READ);
     WideString command;
     if (!subkey.IsOpen() || !ReadValueText(subkey.handle, L"", command) || command.IsEmpty()) {
         return;
@@ -139,6 +140,13 @@ void AppCatalogue::CompilePatterns() {
         pcre2_code_free(entry.compiledPattern);
         entry.compiledPattern =
             pcre2_compile(Units(entry.pattern), PCRE2_ZERO_TERMINATED, PCRE2_CASELESS, &error, &offset, nullptr);
+        entry.plan = PlanMatching(entry.pattern);
+        // Lines end at line feeds only under PCRE2's default newline; "." stops at nothing else.
+        uint32_t newline = 0;
+        if (!entry.compiledPattern || pcre2_pattern_info(entry.compiledPattern, PCRE2_INFO_NEWLINE, &newline) != 0 ||
+            newline != PCRE2_NEWLINE_LF) {
+            entry.plan.lineStarts = false;
+        }
     }
 }
 
@@ -146,12 +154,32 @@ bool MatchesApp(const AppEntry& entry, const WideString& text) {
     if (!entry.compiledPattern) {
         return false;
     }
+    const wchar_t* units = text.CStr();
+    const size_t length = wcslen(units);
+    if (!entry.plan.MayMatch(units, length)) {
+        return false;
+    }
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(entry.compiledPattern, nullptr);
     if (!data) {
         return false;
     }
-    const wchar_t* units = text.CStr();
-    const int result = pcre2_match(entry.compiledPattern, Units(units), wcslen(units), 0, 0, data, nullptr);
+    int result = PCRE2_ERROR_NOMATCH;
+    if (entry.plan.lineStarts) {
+        // Tried from every position, a leading ".+" costs up to the rest of the line at each
+        // one: square in the line's length. Whatever matches inside a line also matches from
+        // its start, ".+" taking the characters between, so line starts are all there is to try.
+        size_t start = 0;
+        for (;;) {
+            result = pcre2_match(entry.compiledPattern, Units(units), length, start, PCRE2_ANCHORED, data, nullptr);
+            const wchar_t* feed = wmemchr(units + start, L'\n', length - start);
+            if (result != PCRE2_ERROR_NOMATCH || !feed) {
+                break;
+            }
+            start = static_cast<size_t>(feed - units) + 1;
+        }
+    } else {
+        result = pcre2_match(entry.compiledPattern, Units(units), length, 0, 0, data, nullptr);
+    }
     pcre2_match_data_free(data);
     return result >= 1;
 }

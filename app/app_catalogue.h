@@ -5,15 +5,17 @@
 
 #include <cstdint>
 
+#include "app/match_plan.h"
 #include "text/wide_string.h"
 #include "text/wide_string_list.h"
 
 struct pcre2_real_code_16;
 
 struct AppEntry {
-    const wchar_t* pattern;  // regular expression that recognises the app's ProgIds
+    const wchar_t* pattern;                         // regular expression that recognises the app's ProgIds
     pcre2_real_code_16* compiledPattern = nullptr;  // owned; none when compiling failed
-    WideStringList progIds;  // in the order found, repeats included
+    MatchPlan plan;                                 // made with the compiled pattern
+    WideStringList progIds;                         // in the order found, repeats included
     uint16_t normalImageId;
     uint16_t blockedImageId;
     int32_t tileX;  // left edge of the app's tile in the main window
@@ -35,7 +37,9 @@ struct AppCatalogue {
     void CompilePatterns();
 };
 
-// Whether `text` matches the entry's pattern anywhere.
+// Whether `text` matches the entry's pattern anywhere, exactly as one pcre2_match from offset 0
+// decides, but without calling it for texts that lack the pattern's literal cores, and in time
+// linear in the text's length.
 bool MatchesApp(const AppEntry& entry, const WideString& text);
 
 // Fills every entry's ProgIds from the machine's classes (64-bit view; classic ProgIds

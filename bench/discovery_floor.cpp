@@ -1,5 +1,7 @@
 #include "bench/discovery_floor.h"
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "registry/registry_key.h"
@@ -9,7 +11,7 @@
 namespace {
 
 // The walk of the discovery with the same opens and reads, but no matching and no lists.
-void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name) {
+void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name, DiscoveryTexts* kept) {
     RegistryKey classes = OpenRegistryKey(root.CStr(), KEY_READ);
     if (!classes.IsOpen()) {
         return;
@@ -28,7 +30,8 @@ void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name
         }
         WideString progId(name.data());
         WideString text;
-        if (progId.Find(L"AppX", false, 1, 1, 4) == 1) {
+        const bool appX = progId.Find(L"AppX", false, 1, 1, 4) == 1;
+        if (appX) {
             if (!withAppX) {
                 continue;
             }
@@ -46,14 +49,25 @@ void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name
                 ReadValueText(subkey.handle, L"", text);
             }
         }
+        if (kept && !text.IsEmpty()) {
+            (appX ? kept->identities : kept->commands).push_back(std::move(text));
+        }
     }
 }
 
 }  // namespace
 
-void DiscoveryFloor(const std::wstring& sid) {
+void DiscoveryFloor(const std::wstring& sid, DiscoveryTexts* kept) {
     std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
-    FloorPass(WideString(L"HKLM64\\Software\\Classes"), false, name);
-    FloorPass(WideString::Append({L"HKU\\", sid.c_str(), L"\\Software\\Classes"}), true, name);
+    FloorPass(WideString(L"HKLM64\\Software\\Classes"), false, name, kept);
+    FloorPass(WideString::Append({L"HKU\\", sid.c_str(), L"\\Software\\Classes"}), true, name, kept);
 }
 
+WideString NearMissCommand(size_t length) {
+    std::wstring text = L"\\Microsoft\\Edge\\Application\\msedge.exe notepad.exe ";
+    while (text.size() < length) {
+        text += L"\\Microsoft\\Edge\\Application\\msedge.exX\\Windows\\System32\\notepad.exX ";
+    }
+    text.resize(length);
+    return WideString(text.c_str());
+}

@@ -1,6 +1,9 @@
-// Benchmarks of the two start-up and Method 1 costs on a registry the size of a real
-// Windows 10 machine's: ProgId discovery, and reset and fix. Each is measured against a
-// floor that makes the same registry calls and nothing else; medians of 5 runs.
+// Benchmarks of the start-up and Method 1 costs on a registry the size of a real Windows 10
+// machine's: ProgId discovery, reset and fix, and starting the program, each against a floor
+// that makes the same registry calls (or shows the same empty window) and nothing else. Floor
+// and measured code run in turns, so that both see the same moment of a shared machine; a
+// figure is the median of the per-pair ratios, with their spread. Then the matching alone, on
+// the texts discovery reads, and on one long command made to cost the most.
 #include <windows.h>
 
 #include <algorithm>
@@ -17,7 +20,9 @@
 
 namespace {
 
-constexpr int kRuns = 5;
+constexpr int kPairs = 11;  // after one warm-up pair
+constexpr int kMatchingRuns = 11;
+constexpr size_t kWorstLength = 32000;
 
 double Milliseconds(const std::function<void()>& work) {
     LARGE_INTEGER frequency, start, end;
@@ -64,8 +69,8 @@ double StartupMilliseconds(const std::wstring& program, const wchar_t* windowCla
         HWND window = FindWindowW(windowClass, nullptr);
         if (window && IsWindowVisible(window)) {
             QueryPerformanceCounter(&now);
-            elapsed = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
-                      static_cast<double>(frequency.QuadPart);
+            elapsed =
+                1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
             PostMessageW(window, WM_CLOSE, 0, 0);
             break;
         }
@@ -94,6 +99,48 @@ long long FileBytes(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// Medians of the measured and floor times and of the per-pair ratios, with the ratios' range.
+struct PairedFigure {
+    double measured;
+    double floor;
+    double ratio;
+    double lowest;
+    double highest;
+};
+
+PairedFigure Interleaved(const std::function<double()>& floor, const std::function<double()>& measured) {
+    floor();
+    measured();
+    std::vector<double> floors, measureds, ratios;
+    for (int pair = 0; pair < kPairs; ++pair) {
+        floors.push_back(floor());
+        measureds.push_back(measured());
+        ratios.push_back(measureds.back() / floors.back());
+    }
+    const auto [lowest, highest] = std::minmax_element(ratios.begin(), ratios.end());
+    return {Median(measureds), Median(floors), Median(ratios), *lowest, *highest};
+}
+
+void Print(const char* name, const PairedFigure& figure) {
+    printf("%s: %.1f ms, floor %.1f ms, ratio %.3f (%.3f-%.3f)\n", name, figure.measured, figure.floor, figure.ratio,
+           figure.lowest, figure.highest);
+}
+
+// How discovery matches: an open command against Chromium Edge, then Notepad; an identity
+// against every package entry.
+void MatchAll(const AppCatalogue& catalogue, const DiscoveryTexts& texts) {
+    for (const WideString& command : texts.commands) {
+        if (!MatchesApp(catalogue.entries[0], command)) {
+            MatchesApp(catalogue.entries[7], command);
+        }
+    }
+    for (const WideString& identity : texts.identities) {
+        for (int i = 1; i < kAppCount; ++i) {
+            MatchesApp(catalogue.entries[i], identity);
+        }
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -105,37 +152,52 @@ int main() {
     RealisticRegistry registry(CurrentUserSid(), shape);
     registry.Seed();
 
-    std::vector<double> discovery, discoveryFloor;
-    for (int run = 0; run < kRuns; ++run) {
-        discoveryFloor.push_back(Milliseconds([&] { DiscoveryFloor(registry.sid); }));
-        discovery.push_back(Milliseconds([&] {
-            AppCatalogue catalogue;
-            catalogue.CompilePatterns();
-            DiscoverProgIds(catalogue, registry.sid.c_str());
-        }));
-    }
+    Print("discovery", Interleaved([&] { return Milliseconds([&] { DiscoveryFloor(registry.sid); }); },
+                                   [&] {
+                                       return Milliseconds([&] {
+                                           AppCatalogue catalogue;
+                                           catalogue.CompilePatterns();
+                                           DiscoverProgIds(catalogue, registry.sid.c_str());
+                                       });
+                                   }));
 
-    std::vector<double> reset, resetFloor;
-    for (int run = 0; run < kRuns; ++run) {
-        registry.SeedFileExts();
-        resetFloor.push_back(Milliseconds([&] { ResetFloor(registry.FileExts()); }));
-        registry.SeedFileExts();
-        reset.push_back(Milliseconds([&] { ResetAndFixAssociations(registry.sid.c_str()); }));
-    }
+    Print("reset", Interleaved(
+                       [&] {
+                           registry.SeedFileExts();
+                           return Milliseconds([&] { ResetFloor(registry.FileExts()); });
+                       },
+                       [&] {
+                           registry.SeedFileExts();
+                           return Milliseconds([&] { ResetAndFixAssociations(registry.sid.c_str()); });
+                       }));
 
     const std::wstring program = BesideThisProgram(L"..\\bin\\Velloran.exe");
-    std::vector<double> startup, startupFloor;
-    for (int run = 0; run < kRuns; ++run) {
-        startupFloor.push_back(StartupMilliseconds(BesideThisProgram(L"startup_floor.exe"), L"VELLORAN_FLOOR"));
-        startup.push_back(StartupMilliseconds(program, L"VELLORAN_DLG"));
-    }
+    const std::wstring floorProgram = BesideThisProgram(L"startup_floor.exe");
+    Print("startup", Interleaved([&] { return StartupMilliseconds(floorProgram, L"VELLORAN_FLOOR"); },
+                                 [&] { return StartupMilliseconds(program, L"VELLORAN_DLG"); }));
 
-    const double d = Median(discovery), df = Median(discoveryFloor);
-    const double r = Median(reset), rf = Median(resetFloor);
-    printf("discovery: %.1f ms, floor %.1f ms, ratio %.3f\n", d, df, d / df);
-    printf("reset: %.1f ms, floor %.1f ms, ratio %.3f\n", r, rf, r / rf);
-    const double s = Median(startup), sf = Median(startupFloor);
-    printf("startup: %.1f ms, floor %.1f ms, ratio %.3f\n", s, sf, s / sf);
+    DiscoveryTexts texts;
+    DiscoveryFloor(registry.sid, &texts);
+    AppCatalogue catalogue;
+    catalogue.CompilePatterns();
+    std::vector<double> matching;
+    for (int run = 0; run < kMatchingRuns; ++run) {
+        matching.push_back(Milliseconds([&] { MatchAll(catalogue, texts); }));
+    }
+    const size_t count = texts.commands.size() + texts.identities.size();
+    const double m = Median(matching);
+    printf("matching: %.2f ms for %zu texts, %.3f \u00b5s per text\n", m, count, 1000.0 * m / count);
+
+    const WideString worst = NearMissCommand(kWorstLength);
+    std::vector<double> worstRuns;
+    for (int run = 0; run < kMatchingRuns; ++run) {
+        worstRuns.push_back(Milliseconds([&] {
+            MatchesApp(catalogue.entries[0], worst);
+            MatchesApp(catalogue.entries[7], worst);
+        }));
+    }
+    printf("worst: %.3f ms for one %zu,%03zu-character command\n", Median(worstRuns), kWorstLength / 1000,
+           kWorstLength % 1000);
     printf("size: %lld bytes\n", FileBytes(program));
     return 0;
 }

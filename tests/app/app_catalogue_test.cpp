@@ -52,7 +52,9 @@ TEST(MatchesApp, EveryPatternCompilesAndAFaultyOneNeverMatches) {
     catalogue.CompilePatterns();
     for (const AppEntry& entry : catalogue.entries) {
         EXPECT_NE(entry.compiledPattern, nullptr) << testing::PrintToString(std::wstring(entry.pattern));
+        EXPECT_GT(entry.plan.coreCount, 0) << "every text would go to PCRE2";
     }
+    EXPECT_TRUE(catalogue.entries[0].plan.lineStarts) << "the leading .+ would try every position";
     catalogue.entries[3].pattern = L"Microsoft\\.Windows.Photos_(";
     catalogue.CompilePatterns();
     EXPECT_EQ(catalogue.entries[3].compiledPattern, nullptr);
