@@ -38,6 +38,26 @@ PCRE2_SPTR16 Units(const wchar_t* text) {
     return reinterpret_cast<PCRE2_SPTR16>(text);
 }
 
+// Tried from every position, a leading ".+" costs up to the rest of the line at each one:
+// square in the line's length. Whatever matches inside a line also matches from the line's
+// start, ".+" taking the characters between, so line starts are all there is to try. Gives
+// pcre2_match's result for the first line start that does not fail to match.
+int MatchFromLineStarts(pcre2_code* code, const wchar_t* units, size_t length, pcre2_match_data* data) {
+    for (size_t start = 0;;) {
+        if (start < length && units[start] != L'\n') {  // ".+" cannot start an empty line
+            const int result = pcre2_match(code, Units(units), length, start, PCRE2_ANCHORED, data, nullptr);
+            if (result != PCRE2_ERROR_NOMATCH) {
+                return result;
+            }
+        }
+        const wchar_t* feed = wmemchr(units + start, L'\n', length - start);
+        if (!feed) {
+            return PCRE2_ERROR_NOMATCH;
+        }
+        start = static_cast<size_t>(feed - units) + 1;
+    }
+}
+
 // One pass over the subkeys of a classes root.
 struct ClassesPass {
     AppCatalogue& catalogue;
@@ -163,23 +183,9 @@ bool MatchesApp(const AppEntry& entry, const WideString& text) {
     if (!data) {
         return false;
     }
-    int result = PCRE2_ERROR_NOMATCH;
-    if (entry.plan.lineStarts) {
-        // Tried from every position, a leading ".+" costs up to the rest of the line at each
-        // one: square in the line's length. Whatever matches inside a line also matches from
-        // its start, ".+" taking the characters between, so line starts are all there is to try.
-        size_t start = 0;
-        for (;;) {
-            result = pcre2_match(entry.compiledPattern, Units(units), length, start, PCRE2_ANCHORED, data, nullptr);
-            const wchar_t* feed = wmemchr(units + start, L'\n', length - start);
-            if (result != PCRE2_ERROR_NOMATCH || !feed) {
-                break;
-            }
-            start = static_cast<size_t>(feed - units) + 1;
-        }
-    } else {
-        result = pcre2_match(entry.compiledPattern, Units(units), length, 0, 0, data, nullptr);
-    }
+    const int result = entry.plan.lineStarts
+                           ? MatchFromLineStarts(entry.compiledPattern, units, length, data)
+                           : pcre2_match(entry.compiledPattern, Units(units), length, 0, 0, data, nullptr);
     pcre2_match_data_free(data);
     return result >= 1;
 }

@@ -103,6 +103,7 @@ const wchar_t* const kEdgeTexts[] = {
     L"\\Microsoft\\Edge\\Application\\msedge.exe\n\\Microsoft\\Edge\\Application\\msedge.exe",
     L"line one\nx\\Microsoft\\Edge\\Application\\msedge.exe\n",
     L"C:\\\nMicrosoft\\Edge\\Application\\msedge.exe",
+    L"\n\n\\Microsoft\\Edge\\Application\\msedge.exe\n\nx\\Microsoft\\Edge\\Application\\msedge.exe",
     L"\r\\Microsoft\\Edge\\Application\\msedge.exe",
     L"c:\\MICROSOFT\\edge\\APPLICATION\\MsEdge.ExE\r",
     L"C:\\Microsoft\\Edge\\Application\\msedge\nexe",
