@@ -91,14 +91,6 @@ std::wstring BesideThisProgram(const wchar_t* relative) {
     return folder.substr(0, folder.find_last_of(L'\\') + 1) + relative;
 }
 
-long long FileBytes(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        return -1;
-    }
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 // Medians of the measured and floor times and of the per-pair ratios, with the ratios' range.
 struct PairedFigure {
     double measured;
@@ -198,6 +190,5 @@ int main() {
     }
     printf("worst: %.3f ms for one %zu,%03zu-character command\n", Median(worstRuns), kWorstLength / 1000,
            kWorstLength % 1000);
-    printf("size: %lld bytes\n", FileBytes(program));
     return 0;
 }
