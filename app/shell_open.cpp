@@ -97,36 +97,20 @@ DWORD ShellExecuteAsThisProcess(const wchar_t* target, const ShellOpenCalls& cal
         return 1;
     }
     const DWORD id = GetProcessId(info.hProcess);
-    calls.closeHandle(info.hProcess);
+    calls.token.closeHandle(info.hProcess);
     return id;
 }
 
 }  // namespace
 
 const ShellOpenCalls& SystemShellOpenCalls() {
-    static const ShellOpenCalls calls = {
-        GetCurrentProcess, OpenProcessToken, GetTokenInformation, CloseHandle, DesktopShellExecute, ShellExecuteExW,
-    };
+    static const ShellOpenCalls calls = {SystemSecurityCalls(), DesktopShellExecute, ShellExecuteExW};
     return calls;
 }
 
 bool OpensAsDesktopUser(const wchar_t* targetSid, const ShellOpenCalls& calls) {
-    HANDLE token = nullptr;
-    if (!calls.openProcessToken(calls.currentProcess(), TOKEN_QUERY, &token)) {
-        return true;
-    }
-    TOKEN_ELEVATION elevation = {};
-    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE] = {};
-    DWORD bytes = 0;
-    const bool read = calls.getTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &bytes) &&
-                      calls.getTokenInformation(token, TokenUser, user, sizeof user, &bytes);
-    calls.closeHandle(token);
-    if (!read || elevation.TokenIsElevated) {
-        return true;
-    }
-    PSID own = reinterpret_cast<TOKEN_USER*>(user)->User.Sid;
-    LocalSid target = SidFromText(targetSid);
-    return !(own && IsValidSid(own) && target.sid && IsValidSid(target.sid) && EqualSid(own, target.sid));
+    // A token that cannot be read counts as another account.
+    return IsElevated(calls.token) || !IsCallerUser(SidFromText(targetSid).sid, calls.token);
 }
 
 DWORD OpenWithShell(const wchar_t* target, const wchar_t* targetSid, const ShellOpenCalls& calls) {

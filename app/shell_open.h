@@ -4,15 +4,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "remedies/security_calls.h"
+
 // The calls that decide how an address is opened and that open it, as one record of
 // function pointers. The program uses SystemShellOpenCalls(); tests replace single entries
 // to reach what one machine cannot show (an unelevated program, another account, a desktop
 // without its shell).
 struct ShellOpenCalls {
-    decltype(&GetCurrentProcess) currentProcess;
-    decltype(&OpenProcessToken) openProcessToken;
-    decltype(&GetTokenInformation) getTokenInformation;
-    decltype(&CloseHandle) closeHandle;
+    SecurityCalls token;  // the program's own token, and CloseHandle
     // Hands the address to the desktop's own shell; false when that shell cannot be reached.
     bool (*desktopShellExecute)(const wchar_t* target);
     decltype(&ShellExecuteExW) shellExecuteEx;

@@ -10,20 +10,34 @@ const SecurityCalls& SystemSecurityCalls() {
     return calls;
 }
 
-bool IsCallerUser(PSID sid, const SecurityCalls& calls) {
+namespace {
+
+// Reads one class of the program's own token into `buffer`; false when it cannot.
+bool ReadOwnToken(const SecurityCalls& calls, TOKEN_INFORMATION_CLASS what, void* buffer, DWORD bytes) {
     HANDLE token = nullptr;
-    if (!sid || !calls.openProcessToken(calls.currentProcess(), TOKEN_QUERY, &token)) {
+    if (!calls.openProcessToken(calls.currentProcess(), TOKEN_QUERY, &token)) {
         return false;
     }
-    BYTE buffer[1024] = {};
     DWORD returned = 0;
-    bool same = false;
-    if (calls.getTokenInformation(token, TokenUser, buffer, sizeof buffer, &returned)) {
-        PSID user = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
-        same = user && IsValidSid(user) && IsValidSid(sid) && EqualSid(user, sid);
-    }
+    const bool read = calls.getTokenInformation(token, what, buffer, bytes, &returned);
     calls.closeHandle(token);
-    return same;
+    return read;
+}
+
+}  // namespace
+
+bool IsCallerUser(PSID sid, const SecurityCalls& calls) {
+    BYTE buffer[1024] = {};
+    if (!sid || !IsValidSid(sid) || !ReadOwnToken(calls, TokenUser, buffer, sizeof buffer)) {
+        return false;
+    }
+    PSID user = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+    return user && IsValidSid(user) && EqualSid(user, sid);
+}
+
+bool IsElevated(const SecurityCalls& calls) {
+    TOKEN_ELEVATION elevation = {};
+    return ReadOwnToken(calls, TokenElevation, &elevation, sizeof elevation) && elevation.TokenIsElevated;
 }
 
 // AdjustTokenPrivileges reports success even for a privilege the token does not hold; only

@@ -22,8 +22,11 @@ struct SecurityCalls {
 // Bound to the real functions of kernel32 and advapi32.
 const SecurityCalls& SystemSecurityCalls();
 
-// Whether `sid` is the user of the program's own token.
+// Whether `sid` is the user of the program's own token; false when the token cannot be read.
 bool IsCallerUser(PSID sid, const SecurityCalls& calls);
+
+// Whether the program's own token is elevated; false when the token cannot be read.
+bool IsElevated(const SecurityCalls& calls);
 
 // Enables one privilege of the program's own token while it lives, when the token holds
 // it, and puts it back as it was when it goes. A token without the privilege is left

@@ -70,8 +70,9 @@ BOOL WINAPI FakeShellExecuteEx(SHELLEXECUTEINFOW* info) {
 }
 
 const ShellOpenCalls kFakeCalls = {
-    GetCurrentProcess, FakeOpenProcessToken,    FakeGetTokenInformation,
-    FakeCloseHandle,   FakeDesktopShellExecute, FakeShellExecuteEx,
+    {GetCurrentProcess, FakeOpenProcessToken, FakeGetTokenInformation, nullptr, nullptr, nullptr, FakeCloseHandle},
+    FakeDesktopShellExecute,
+    FakeShellExecuteEx,
 };
 
 struct RoadCase {
