@@ -15,6 +15,7 @@ constexpr int kChromiumEdge = 0;
 constexpr int kNotepad = 7;
 
 struct AppDefinition {
+    const wchar_t* name;
     const wchar_t* pattern;
     uint16_t normalImageId;
     uint16_t blockedImageId;
@@ -24,14 +25,14 @@ struct AppDefinition {
 // Every backslash here is one character of the pattern: "\\\\" is the regular expression
 // for one literal backslash.
 const AppDefinition kApps[kAppCount] = {
-    {L".+\\\\Microsoft\\\\Edge\\\\Application\\\\msedge.exe", 207, 217, 10},
-    {L"Microsoft\\.MicrosoftEdge_.+", 200, 210, 95},
-    {L"microsoft\\.windowscommunicationsapps_.+", 201, 211, 180},
-    {L"Microsoft\\.Windows.Photos_.+", 203, 213, 265},
-    {L"Microsoft\\.ZuneVideo_.+", 202, 212, 350},
-    {L"Microsoft\\.ZuneMusic_.+", 204, 214, 435},
-    {L"Microsoft\\.MSPaint_.+", 205, 215, 520},
-    {L"(Microsoft\\.WindowsNotepad_.+)|(\\\\Windows\\\\(System32\\\\)?notepad.exe)", 206, 216, 605},
+    {L"Chromium Microsoft Edge", L".+\\\\Microsoft\\\\Edge\\\\Application\\\\msedge.exe", 207, 217, 10},
+    {L"Microsoft Edge", L"Microsoft\\.MicrosoftEdge_.+", 200, 210, 95},
+    {L"Mail", L"microsoft\\.windowscommunicationsapps_.+", 201, 211, 180},
+    {L"Photos", L"Microsoft\\.Windows.Photos_.+", 203, 213, 265},
+    {L"Movies & TV", L"Microsoft\\.ZuneVideo_.+", 202, 212, 350},
+    {L"Groove Music", L"Microsoft\\.ZuneMusic_.+", 204, 214, 435},
+    {L"Paint 3D", L"Microsoft\\.MSPaint_.+", 205, 215, 520},
+    {L"Notepad", L"(Microsoft\\.WindowsNotepad_.+)|(\\\\Windows\\\\(System32\\\\)?notepad.exe)", 206, 216, 605},
 };
 
 PCRE2_SPTR16 Units(const wchar_t* text) {
@@ -139,6 +140,7 @@ void ClassesPass::AppXProgId(const wchar_t* progId) {
 
 AppCatalogue::AppCatalogue() {
     for (int i = 0; i < kAppCount; ++i) {
+        entries[i].name = kApps[i].name;
         entries[i].pattern = kApps[i].pattern;
         entries[i].normalImageId = kApps[i].normalImageId;
         entries[i].blockedImageId = kApps[i].blockedImageId;

@@ -12,6 +12,7 @@
 struct pcre2_real_code_16;
 
 struct AppEntry {
+    const wchar_t* name;                            // the caption of the app's picture
     const wchar_t* pattern;                         // regular expression that recognises the app's ProgIds
     pcre2_real_code_16* compiledPattern = nullptr;  // owned; none when compiling failed
     MatchPlan plan;                                 // made with the compiled pattern

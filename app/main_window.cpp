@@ -9,6 +9,7 @@
 #include "remedies/reset_and_fix.h"
 #include "ui/controls.h"
 #include "ui/event_loop.h"
+#include "ui/image_button.h"
 #include "ui/image_control.h"
 #include "ui/images.h"
 #include "ui/label.h"
@@ -51,6 +52,8 @@ constexpr wchar_t kDefaultAppsPage[] = L"ms-settings:defaultapps";
 
 constexpr int32_t kTileY = 305;
 constexpr int32_t kTileSize = 75;
+// The focus mark on a tile stands out against the dark band the tiles stand in.
+constexpr COLORREF kTileFocusColour = RGB(255, 255, 255);
 
 struct MainWindow {
     UiWindow window;
@@ -72,7 +75,7 @@ struct MainWindow {
     void AdoptIcons();
     void SetFont(double pointSize, int32_t textColour);
     void AddTiles();
-    void SetTilePicture(int app, uint16_t imageId);
+    void ShowTileState(int app, bool blocked);
     void RunMethod1();
     void ToggleApp(int app);
     void OpenAbout();
@@ -152,16 +155,22 @@ void MainWindow::AddTiles() {
     HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
     for (int app = 0; app < kAppCount; ++app) {
         const AppEntry& entry = catalogue.entries[app];
-        const uint16_t picture = IsAppBlocked(sid, entry.progIds) ? entry.blockedImageId : entry.normalImageId;
+        const bool blocked = IsAppBlocked(sid, entry.progIds);
+        const uint16_t picture = blocked ? entry.blockedImageId : entry.normalImageId;
         tiles[app] = addResourceImage(window, instance, MAKEINTRESOURCEW(picture), entry.tileX, kTileY, kTileSize,
                                       kTileSize);
         if (UiControl* tile = liveControl(window, tiles[app])) {
             tile->icon = hand;
         }
+        makeImageButton(window, tiles[app], entry.name, kTileFocusColour);
+        setImageButtonPressed(window, tiles[app], blocked);
     }
 }
 
-void MainWindow::SetTilePicture(int app, uint16_t imageId) {
+// The tile's picture, and what screen readers say of it: a blocked app's tile is pressed.
+void MainWindow::ShowTileState(int app, bool blocked) {
+    const AppEntry& entry = catalogue.entries[app];
+    const uint16_t imageId = blocked ? entry.blockedImageId : entry.normalImageId;
     Gdiplus::Bitmap* picture = loadImageResource(instance, MAKEINTRESOURCEW(imageId), kTileSize, kTileSize);
     HBITMAP bitmap = nullptr;
     if (picture) {
@@ -172,6 +181,7 @@ void MainWindow::SetTilePicture(int app, uint16_t imageId) {
         DeleteObject(bitmap);
     }
     delete picture;
+    setImageButtonPressed(window, tiles[app], blocked);
 }
 
 void MainWindow::RunMethod1() {
@@ -182,7 +192,7 @@ void MainWindow::RunMethod1() {
     for (int app = 0; app < kAppCount; ++app) {
         const AppEntry& entry = catalogue.entries[app];
         if (IsAppBlocked(sid, entry.progIds) && SetAppBlocked(sid, entry.progIds, false) != 0) {
-            SetTilePicture(app, entry.normalImageId);
+            ShowTileState(app, false);
         }
     }
     showMessageBox(&window, kMethod1Succeeded, 180, 450);
@@ -195,7 +205,7 @@ void MainWindow::ToggleApp(int app) {
     if (SetAppBlocked(sid, entry.progIds, !blocked) == 0) {
         return;
     }
-    SetTilePicture(app, blocked ? entry.normalImageId : entry.blockedImageId);
+    ShowTileState(app, !blocked);
 }
 
 void MainWindow::OpenAbout() {

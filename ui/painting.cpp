@@ -11,6 +11,12 @@ LRESULT passed(bool& passOn) {
     return 0;
 }
 
+bool systemHighContrast() {
+    HIGHCONTRASTW contrast{sizeof(contrast), 0, nullptr};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 void excludeOpaqueControls(UiWindow& window, HWND hwnd, HDC dc) {
     for (int32_t i = 1; i <= window.controlCount; ++i) {
         const UiControl& control = window.controls[i];
@@ -73,6 +79,8 @@ HBRUSH brushBehind(UiWindow& window, HDC dc, HWND control) {
 
 }  // namespace
 
+bool (*highContrastOn)() = systemHighContrast;
+
 LRESULT eraseBackground(UiWindow& window, HWND hwnd, HDC dc, bool& passOn) {
     if (window.backgroundKind == NoBackground) {
         return passed(passOn);
@@ -83,7 +91,9 @@ LRESULT eraseBackground(UiWindow& window, HWND hwnd, HDC dc, bool& passOn) {
     excludeOpaqueControls(window, hwnd, dc);
     RECT client{};
     if (GetClientRect(hwnd, &client)) {
-        if (window.backgroundKind == StretchedBitmap) {
+        if (highContrastOn()) {
+            FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+        } else if (window.backgroundKind == StretchedBitmap) {
             SetStretchBltMode(dc, HALFTONE);
             StretchBlt(dc, 0, 0, client.right, client.bottom, window.memoryDC, 0, 0, window.clientWidth,
                        window.clientHeight, SRCCOPY);
@@ -116,6 +126,11 @@ LRESULT staticControlColours(UiWindow& window, HDC dc, HWND hwnd, bool& passOn) 
     UiControl* control = controlOfHandle(window, hwnd);
     if (!control) {
         return passed(passOn);
+    }
+    if (highContrastOn()) {
+        SetTextColor(dc, GetSysColor(control->kind == UI_KIND_LINK ? COLOR_HOTLIGHT : COLOR_WINDOWTEXT));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
     }
     if (control->textColour != UI_COLOUR_NONE) {
         SetTextColor(dc, static_cast<COLORREF>(control->textColour));

@@ -507,6 +507,13 @@ LRESULT handleWindowMessage(UiWindow& window, HWND hwnd, UINT message, WPARAM wP
             return passed(passOn);
         case DM_GETDEFID:
             return onGetDefaultId(window);
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+            // High contrast turned on or off: everything is painted again in the new colours.
+            if (message == WM_SYSCOLORCHANGE || wParam == SPI_SETHIGHCONTRAST) {
+                RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            }
+            return passed(passOn);
         case CloseRequestMessage:
             // Also when a loop other than the toolkit's took it from the queue.
             post(window, hwnd, message, UI_EVENT_CLOSE);

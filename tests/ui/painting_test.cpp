@@ -5,6 +5,7 @@
 #include "ui/controls.h"
 #include "ui/images.h"
 #include "ui/label.h"
+#include "ui/link.h"
 #include "ui/object_ledger.h"
 #include "ui_test_support.h"
 
@@ -145,6 +146,36 @@ TEST(Painting, SeeThroughControlsOverAPictureGetThePictureBehindThem) {
     EXPECT_EQ(pixels[2] & 0xFFFFFF, 0xFFFFFFu);
     SelectObject(dc, old);
     DeleteObject(canvas);
+    DeleteDC(dc);
+}
+
+// The window's colours were chosen for its own background; a high-contrast theme brings its own.
+TEST(Painting, HighContrastPaintsInTheThemesColours) {
+    TestWindow test(100, 80);
+    deleteGdiObject(test.window.backgroundBrush);
+    test.window.backgroundBrush = heldGdiObject(CreateSolidBrush(RGB(10, 200, 30)));
+    test.window.nextTextColour = RGB(1, 2, 3);
+    test.window.nextBackColour = RGB(7, 8, 9);
+    const int32_t label = addLabel(test.window, L"a", 0, 0, 20, 20);
+    const int32_t link = addLink(test.window, L"<a>b</a>", 30, 0, 20, 20);
+    bool (*system)() = highContrastOn;
+    highContrastOn = [] { return true; };
+    ClientPicture picture;
+    EXPECT_TRUE(printClient(test.hwnd(), picture));
+    EXPECT_EQ(picture.at(99, 79), rgbOf(GetSysColor(COLOR_WINDOW)));
+    HDC dc = CreateCompatibleDC(nullptr);
+    bool passOn = false;
+    const struct {
+        int32_t index;
+        int colour;
+    } cases[] = {{label, COLOR_WINDOWTEXT}, {link, COLOR_HOTLIGHT}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(colourMessage(test, WM_CTLCOLORSTATIC, dc, test.window.controls[c.index].hwnd, passOn),
+                  reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)));
+        EXPECT_EQ(GetTextColor(dc), GetSysColor(c.colour));
+        EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    }
+    highContrastOn = system;
     DeleteDC(dc);
 }
 

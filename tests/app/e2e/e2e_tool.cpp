@@ -9,7 +9,10 @@
 //   e2e_tool drop-fileexts          deletes the association key itself (Method 1 then fails)
 //   e2e_tool box                    "<visible> <width> <height>" of the message box, if any
 //   e2e_tool close                  asks the main window to close
+//   e2e_tool focus                  "<x> <y>": where the control with the keyboard focus lies
+//   e2e_tool accessible             "<role> <pressed> <name>" of each control, as screen readers read it
 #include <windows.h>
+#include <oleacc.h>
 #include <sddl.h>
 
 #include <cstdio>
@@ -87,6 +90,59 @@ int FileExtsState(const RealisticRegistry& registry) {
     return 0;
 }
 
+HWND MainWindow() {
+    return FindWindowW(L"VELLORAN_DLG", L"Velloran");
+}
+
+int FocusState() {
+    HWND window = MainWindow();
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof(thread);
+    if (!window || !GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) || !thread.hwndFocus ||
+        thread.hwndFocus == window) {
+        wprintf(L"none\n");
+        return 0;
+    }
+    RECT area = {};
+    GetWindowRect(thread.hwndFocus, &area);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&area), 2);
+    wprintf(L"%ld %ld\n", area.left, area.top);
+    return 0;
+}
+
+// Asked from this process, as a screen reader asks: the answers cross the process boundary.
+int AccessibleState() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    for (HWND child = GetWindow(MainWindow(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        IAccessible* object = nullptr;
+        if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, IID_IAccessible,
+                                              reinterpret_cast<void**>(&object)))) {
+            wprintf(L"none\n");
+            continue;
+        }
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        VARIANT role, state;
+        BSTR name = nullptr;
+        object->get_accRole(self, &role);
+        object->get_accState(self, &state);
+        object->get_accName(self, &name);
+        // One line per control, in plain ASCII.
+        std::wstring text = name ? name : L"";
+        for (wchar_t& c : text) {
+            c = c < 0x20 || c > 0x7E ? L'?' : c;
+        }
+        wprintf(L"%ld %d %ls\n", role.vt == VT_I4 ? role.lVal : -1,
+                state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_PRESSED) ? 1 : 0, text.c_str());
+        SysFreeString(name);
+        object->Release();
+    }
+    CoUninitialize();
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -116,8 +172,12 @@ int wmain(int argc, wchar_t** argv) {
             wprintf(L"%d %ld %ld\n", IsWindowVisible(box) ? 1 : 0, client.right, client.bottom);
         }
     } else if (command == L"close") {
-        HWND window = FindWindowW(L"VELLORAN_DLG", L"Velloran");
+        HWND window = MainWindow();
         result = window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    } else if (command == L"focus") {
+        result = FocusState();
+    } else if (command == L"accessible") {
+        result = AccessibleState();
     } else {
         result = 2;
     }

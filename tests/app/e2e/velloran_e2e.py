@@ -3,7 +3,7 @@
 clicked with xdotool, its window photographed, and the registry read back afterwards.
 
 Usage: velloran_e2e.py <build dir> <pictures dir> <scenario>
-Scenarios: tiles, method1, method1-fails, links.
+Scenarios: tiles, method1, method1-fails, links, keyboard.
 The runner exports VELLORAN_X11_PREFIX and VELLORAN_X11_DISPLAY for the test display."""
 
 import os
@@ -30,6 +30,11 @@ TILES = [(10, 207, 217), (95, 200, 210), (180, 201, 211), (265, 203, 213),
          (350, 202, 212), (435, 204, 214), (520, 205, 215), (605, 206, 216)]
 NOTEPAD, PHOTOS, CHROMIUM_EDGE, MAIL = 7, 3, 0, 2
 TILE_Y, TILE_SIZE = 305, 75
+NAMES = ["Chromium Microsoft Edge", "Microsoft Edge", "Mail", "Photos", "Movies & TV", "Groove Music", "Paint 3D",
+         "Notepad"]
+ROLE_PUSHBUTTON = 43
+# A focus mark is two pixels wide just inside the tile's edge; the pictures inside it are compared.
+MARK = 2
 # The sum of the three channels' mean differences below which a tile on the screen counts as
 # showing a picture: the system's scaling differs from ours by 5 to 12, a wrong picture by 29 or more.
 NEAR_ENOUGH = 20
@@ -87,22 +92,34 @@ class Program:
     def click_tile(self, app, count=1):
         self.click(TILES[app][0] + TILE_SIZE // 2, TILE_Y + TILE_SIZE // 2, count)
 
-    def tile_picture(self, app):
-        """Which of the tile's two pictures the screen shows: 'normal' or 'blocked', or 'neither' when
-        the nearer one is not near (another picture, a broken one, or none at all)."""
+    def tile_on_screen(self, app):
         shot = os.path.join(BUILD, "e2e-shot.png")
         subprocess.run(["import", "-display", DISPLAY, "-window", "root", shot], env=ENV, check=True, timeout=30)
         left = self.x + TILES[app][0]
         top = self.y + TILE_Y
-        seen = Image.open(shot).convert("RGB").crop((left, top, left + TILE_SIZE, top + TILE_SIZE))
+        return Image.open(shot).convert("RGB").crop((left, top, left + TILE_SIZE, top + TILE_SIZE))
+
+    def tile_picture(self, app, inset=0):
+        """Which of the tile's two pictures the screen shows: 'normal' or 'blocked', or 'neither' when
+        the nearer one is not near (another picture, a broken one, or none at all). `inset` pixels
+        along the edge are left out."""
+        inner = (inset, inset, TILE_SIZE - inset, TILE_SIZE - inset)
+        seen = self.tile_on_screen(app).crop(inner)
         distance = {}
         for name, picture in (("normal", TILES[app][1]), ("blocked", TILES[app][2])):
             reference = Image.open(os.path.join(PICTURES, "%d.png" % picture)).convert("RGB")
-            reference = reference.resize((TILE_SIZE, TILE_SIZE), Image.BICUBIC)
+            reference = reference.resize((TILE_SIZE, TILE_SIZE), Image.BICUBIC).crop(inner)
             distance[name] = sum(ImageStat.Stat(ImageChops.difference(seen, reference)).mean)
         nearer = min(distance, key=distance.get)
         print("        tile %d: mean differences %s" % (app, {k: round(v, 1) for k, v in distance.items()}))
         return nearer if distance[nearer] < NEAR_ENOUGH else "neither"
+
+    def marked(self, app):
+        """Whether the tile's outer two pixels on the screen are white: the focus mark."""
+        tile = self.tile_on_screen(app)
+        ring = [tile.getpixel((x, y)) for x in range(TILE_SIZE) for y in range(TILE_SIZE)
+                if min(x, y, TILE_SIZE - 1 - x, TILE_SIZE - 1 - y) < MARK]
+        return min(min(pixel) for pixel in ring) >= 240
 
     def close(self):
         tool("close")
@@ -216,8 +233,82 @@ def scenario_links():
     check(program.close() == 0, "the program ends with exit code 0")
 
 
+def focused():
+    """Which tile has the keyboard focus (its catalogue index), 'link x' for another control, or None."""
+    words = tool("focus").split()
+    if len(words) != 2:
+        return None
+    x, y = int(words[0]), int(words[1])
+    return next((app for app, tile in enumerate(TILES) if (tile[0], TILE_Y) == (x, y)), "link %d" % x)
+
+
+def accessible():
+    """(role, pressed, name) of each control of the window, read as a screen reader reads them."""
+    rows = []
+    for line in tool("accessible").splitlines():
+        words = line.split(" ", 2)
+        if len(words) == 3:
+            rows.append((int(words[0]), int(words[1]), words[2]))
+    return rows
+
+
+def tiles_as_read():
+    return [(pressed, name) for role, pressed, name in accessible() if role == ROLE_PUSHBUTTON]
+
+
+def key(name):
+    xdotool("key", "--delay", "100", name)
+    time.sleep(1.0)
+
+
+def scenario_keyboard():
+    program = Program()
+    check(tiles_as_read() == [(0, name) for name in NAMES],
+          "screen readers read eight push buttons named for the apps, none pressed (%s)" % tiles_as_read())
+    # Wine's link control leaves its markup in the name; Windows' own answers for itself.
+    names = [name for role, pressed, name in accessible()]
+    for text in ("Check for updates", "Help", "Donate", "Reset and fix your file associations now"):
+        check(any(text in name for name in names), "the link named %s is read" % text)
+    check(not program.marked(CHROMIUM_EDGE), "before a key is pressed no tile shows a focus mark")
+    presses = 0
+    while focused() != "link 50" and presses < 8:
+        key("Tab")
+        presses += 1
+    check(focused() == "link 50", "Tab reaches the Method 1 link (%s)" % focused())
+    key("Tab")
+    check(focused() == CHROMIUM_EDGE, "the next Tab reaches the first tile (%s)" % focused())
+    check(program.marked(CHROMIUM_EDGE) and not program.marked(CHROMIUM_EDGE + 1),
+          "the focused tile, and only it, shows the focus mark")
+    key("space")
+    marked, total = blocked_state(CHROMIUM_EDGE)
+    check(total > 0 and marked == total, "Space blocks every ProgId of the app (%d of %d)" % (marked, total))
+    check(program.tile_picture(CHROMIUM_EDGE, inset=MARK) == "blocked", "the tile shows the stop sign")
+    check(program.marked(CHROMIUM_EDGE), "and keeps its focus mark")
+    check(tiles_as_read()[CHROMIUM_EDGE] == (1, NAMES[CHROMIUM_EDGE]), "screen readers read it as pressed")
+    key("Right")
+    check(focused() == CHROMIUM_EDGE + 1 and program.marked(CHROMIUM_EDGE + 1) and not program.marked(CHROMIUM_EDGE),
+          "Right moves the focus and its mark to the next tile")
+    key("Return")
+    marked, total = blocked_state(CHROMIUM_EDGE + 1)
+    check(total > 0 and marked == total, "Enter blocks that app (%d of %d)" % (marked, total))
+    key("Return")
+    check(blocked_state(CHROMIUM_EDGE + 1)[0] == 0, "Enter again unblocks it")
+    key("Left")
+    check(focused() == CHROMIUM_EDGE, "Left moves the focus back (%s)" % focused())
+    key("space")
+    check(blocked_state(CHROMIUM_EDGE)[0] == 0, "Space again unblocks the app")
+    check(program.tile_picture(CHROMIUM_EDGE, inset=MARK) == "normal", "and its normal picture is back")
+    check(tiles_as_read()[CHROMIUM_EDGE] == (0, NAMES[CHROMIUM_EDGE]), "screen readers read it as not pressed")
+    key("shift+Tab")
+    check(focused() == "link 50", "Shift+Tab goes back to the Method 1 link (%s)" % focused())
+    for _ in range(len(TILES) + 1):
+        key("Tab")
+    check(focused() == "link 440", "Tab after the last tile wraps to the first link (%s)" % focused())
+    check(program.close() == 0, "the program ends with exit code 0")
+
+
 SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
-             "links": scenario_links}
+             "links": scenario_links, "keyboard": scenario_keyboard}
 
 
 def main():

@@ -1,0 +1,252 @@
+// The accessible object of an image button. A picture control is described by the system as a
+// nameless graphic; this object hands every question to the system's description except the
+// four that make it a named push button that can be pressed.
+#include "ui/button_accessible.h"
+
+#include <oleacc.h>
+
+#include "ui/image_button.h"
+
+namespace {
+
+constexpr wchar_t kPressAction[] = L"Press";
+
+// oleacc.dll is loaded only once a screen reader asks, so that start-up does not pay for it.
+struct OleaccCalls {
+    LPFNLRESULTFROMOBJECT lresultFromObject = nullptr;
+    LPFNCREATESTDACCESSIBLEOBJECT createStdAccessibleObject = nullptr;
+};
+
+const OleaccCalls& oleacc() {
+    static const OleaccCalls calls = [] {
+        OleaccCalls loaded;
+        // From the system folder only: never a DLL of the same name beside the program.
+        wchar_t path[MAX_PATH];
+        const UINT folder = GetSystemDirectoryW(path, MAX_PATH - 12);
+        if (folder == 0 || folder >= MAX_PATH - 12) {
+            return loaded;
+        }
+        wcscpy(path + folder, L"\\oleacc.dll");
+        if (HMODULE module = LoadLibraryW(path)) {
+            loaded.lresultFromObject = reinterpret_cast<LPFNLRESULTFROMOBJECT>(
+                reinterpret_cast<void*>(GetProcAddress(module, "LresultFromObject")));
+            loaded.createStdAccessibleObject = reinterpret_cast<LPFNCREATESTDACCESSIBLEOBJECT>(
+                reinterpret_cast<void*>(GetProcAddress(module, "CreateStdAccessibleObject")));
+        }
+        return loaded;
+    }();
+    return calls;
+}
+
+bool isSelf(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+}
+
+HRESULT giveText(const wchar_t* text, BSTR* out) {
+    *out = SysAllocString(text);
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace
+
+struct ButtonAccessible final : IAccessible {
+    LONG references = 1;
+    const AccessibleButtonFacts* facts;  // not owned; null once disconnected
+    IAccessible* system;                 // owned reference
+
+    ButtonAccessible(const AccessibleButtonFacts& buttonFacts, IAccessible* systemObject)
+        : facts(&buttonFacts), system(systemObject) {}
+    ButtonAccessible(const ButtonAccessible&) = delete;
+    ButtonAccessible& operator=(const ButtonAccessible&) = delete;
+
+    void Disconnect() {
+        facts = nullptr;
+        if (system) {
+            system->Release();
+            system = nullptr;
+        }
+    }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDispatch) || IsEqualIID(id, IID_IAccessible)) {
+            *out = static_cast<IAccessible*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = InterlockedDecrement(&references);
+        if (left == 0) {
+            Disconnect();
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    // IDispatch: screen readers use the interface's own methods.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) {
+            return E_POINTER;
+        }
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+
+    // The four answers of a push button.
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+        if (!name) {
+            return E_POINTER;
+        }
+        *name = nullptr;
+        if (!isSelf(child)) {
+            return E_INVALIDARG;
+        }
+        return facts ? giveText(facts->name.CStr(), name) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+        if (!role) {
+            return E_POINTER;
+        }
+        VariantInit(role);
+        if (!isSelf(child)) {
+            return E_INVALIDARG;
+        }
+        role->vt = VT_I4;
+        role->lVal = ROLE_SYSTEM_PUSHBUTTON;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        if (!state) {
+            return E_POINTER;
+        }
+        VariantInit(state);
+        if (!isSelf(child)) {
+            return E_INVALIDARG;
+        }
+        if (!facts) {
+            return RPC_E_DISCONNECTED;
+        }
+        // The system knows visibility, focus and whether the control is enabled.
+        VARIANT known;
+        VariantInit(&known);
+        LONG flags = 0;
+        if (system && SUCCEEDED(system->get_accState(child, &known)) && known.vt == VT_I4) {
+            flags = known.lVal;
+        }
+        VariantClear(&known);
+        flags &= ~STATE_SYSTEM_READONLY;
+        flags |= STATE_SYSTEM_FOCUSABLE;
+        if (GetFocus() == facts->hwnd) {
+            flags |= STATE_SYSTEM_FOCUSED;
+        }
+        if (facts->pressed) {
+            flags |= STATE_SYSTEM_PRESSED;
+        }
+        state->vt = VT_I4;
+        state->lVal = flags;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+        if (!action) {
+            return E_POINTER;
+        }
+        *action = nullptr;
+        return isSelf(child) ? giveText(kPressAction, action) : E_INVALIDARG;
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        if (!isSelf(child)) {
+            return E_INVALIDARG;
+        }
+        if (!facts) {
+            return RPC_E_DISCONNECTED;
+        }
+        clickImageButton(facts->hwnd);
+        return S_OK;
+    }
+
+    // Everything else is the system's description of the control.
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return system ? system->get_accParent(parent) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+        return system ? system->get_accChildCount(count) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+        return system ? system->get_accChild(child, out) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+        return system ? system->get_accValue(child, value) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
+        return system ? system->get_accDescription(child, text) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override {
+        return system ? system->get_accHelp(child, text) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
+        return system ? system->get_accHelpTopic(file, child, topic) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* text) override {
+        return system ? system->get_accKeyboardShortcut(child, text) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
+        return system ? system->get_accFocus(child) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
+        return system ? system->get_accSelection(children) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+        return system ? system->accSelect(flags, child) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
+        return system ? system->accLocation(left, top, width, height, child) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        return system ? system->accNavigate(direction, start, end) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
+        return system ? system->accHitTest(x, y, child) : RPC_E_DISCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+};
+
+LRESULT answerAccessibleRequest(ButtonAccessible*& object, const AccessibleButtonFacts& facts, WPARAM wParam) {
+    const OleaccCalls& calls = oleacc();
+    if (!calls.lresultFromObject || !calls.createStdAccessibleObject) {
+        return 0;
+    }
+    if (!object) {
+        IAccessible* system = nullptr;
+        if (FAILED(calls.createStdAccessibleObject(facts.hwnd, OBJID_CLIENT, IID_IAccessible,
+                                                   reinterpret_cast<void**>(&system)))) {
+            return 0;
+        }
+        object = new ButtonAccessible(facts, system);
+    }
+    const LRESULT answer = calls.lresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
+    return FAILED(answer) ? 0 : answer;
+}
+
+void disconnectAccessible(ButtonAccessible*& object) {
+    if (!object) {
+        return;
+    }
+    object->Disconnect();
+    // Clients in other processes that still hold it get an error from now on, not a crash.
+    CoDisconnectObject(static_cast<IAccessible*>(object), 0);
+    object->Release();
+    object = nullptr;
+}

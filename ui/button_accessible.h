@@ -1,0 +1,24 @@
+// What screen readers are told about an image button: its name, the role push button, pressed.
+#pragma once
+
+#include <windows.h>
+
+#include "text/wide_string.h"
+
+// The facts of one button, kept by the button's own record.
+struct AccessibleButtonFacts {
+    HWND hwnd;  // not owned
+    WideString name;
+    bool pressed;
+};
+
+struct ButtonAccessible;
+
+// The answer to WM_GETOBJECT for OBJID_CLIENT: the system's own description of the control
+// with the facts above in place of name, role, state and default action. `object` is made at
+// the first request and kept; `facts` must outlive it or be cut off by disconnectAccessible.
+// 0 (the system answers alone) when oleacc cannot be used.
+LRESULT answerAccessibleRequest(ButtonAccessible*& object, const AccessibleButtonFacts& facts, WPARAM wParam);
+
+// Cuts the object off from its facts and from clients in other processes, and releases it.
+void disconnectAccessible(ButtonAccessible*& object);

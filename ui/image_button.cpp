@@ -1,0 +1,175 @@
+// Image buttons: a subclass of the picture control that adds what a push button has for the
+// keyboard and for screen readers, and nothing that the mouse would notice.
+#include "ui/image_button.h"
+
+#include <commctrl.h>
+
+#include "ui/button_accessible.h"
+#include "ui/controls.h"
+#include "ui/object_ledger.h"
+#include "ui/painting.h"
+
+namespace {
+
+// Any number; it tells this subclass apart from others on the same control.
+constexpr UINT_PTR kImageButtonSubclass = 0x494D4742;
+constexpr int kMarkWidth = 2;
+constexpr LPARAM kRepeatedKey = 1 << 30;  // the key was already down: auto-repeat
+
+struct ImageButton {
+    AccessibleButtonFacts facts;
+    COLORREF markColour;
+    ButtonAccessible* accessible = nullptr;  // owned reference
+};
+
+LRESULT CALLBACK imageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+
+ImageButton* imageButtonOf(HWND hwnd) {
+    DWORD_PTR data = 0;
+    if (!hwnd || !GetWindowSubclass(hwnd, imageButtonProc, kImageButtonSubclass, &data)) {
+        return nullptr;
+    }
+    return reinterpret_cast<ImageButton*>(data);
+}
+
+ImageButton* imageButtonAt(UiWindow& window, int32_t index) {
+    UiControl* control = liveControl(window, index);
+    return control ? imageButtonOf(control->hwnd) : nullptr;
+}
+
+// Focus marks show only once the keyboard has been used in the window, as Windows does.
+bool showsFocusMark(HWND hwnd) {
+    return GetFocus() == hwnd && !(SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+void drawFocusMark(HWND hwnd, COLORREF colour) {
+    RECT edge{};
+    HDC dc = GetDC(hwnd);
+    HBRUSH brush = heldGdiObject(CreateSolidBrush(highContrastOn() ? GetSysColor(COLOR_HIGHLIGHT) : colour));
+    if (dc && brush && GetClientRect(hwnd, &edge)) {
+        for (int i = 0; i < kMarkWidth; ++i) {
+            FrameRect(dc, &edge, brush);
+            InflateRect(&edge, -1, -1);
+        }
+    }
+    deleteGdiObject(brush);
+    if (dc) {
+        ReleaseDC(hwnd, dc);
+    }
+}
+
+void moveFocus(HWND hwnd, bool forward) {
+    const UINT step = forward ? GW_HWNDNEXT : GW_HWNDPREV;
+    for (HWND next = GetWindow(hwnd, step); next; next = GetWindow(next, step)) {
+        if (imageButtonOf(next) && IsWindowVisible(next) && IsWindowEnabled(next)) {
+            SetFocus(next);
+            return;
+        }
+    }
+}
+
+bool onKeyDown(HWND hwnd, WPARAM key, LPARAM lParam) {
+    switch (key) {
+        case VK_SPACE:
+        case VK_RETURN:
+            if (!(lParam & kRepeatedKey)) {
+                clickImageButton(hwnd);
+            }
+            break;
+        case VK_LEFT:
+        case VK_RIGHT:
+            moveFocus(hwnd, key == VK_RIGHT);
+            break;
+        default:
+            return false;
+    }
+    // The keyboard is in use: focus marks show from now on.
+    SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    return true;
+}
+
+// The dialog manager keeps Tab and Shift+Tab; the arrows and Enter come here, where Enter
+// would otherwise press the window's default button.
+LRESULT onGetDialogCode(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+    LRESULT code = DefSubclassProc(hwnd, WM_GETDLGCODE, wParam, lParam) | DLGC_WANTARROWS;
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+        code |= DLGC_WANTMESSAGE;
+    }
+    return code;
+}
+
+LRESULT CALLBACK imageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* button = reinterpret_cast<ImageButton*>(data);
+    switch (message) {
+        case WM_GETDLGCODE:
+            return onGetDialogCode(hwnd, wParam, lParam);
+        case WM_KEYDOWN:
+            if (onKeyDown(hwnd, wParam, lParam)) {
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+        case WM_UPDATEUISTATE: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            invalidateInParent(hwnd);
+            return result;
+        }
+        case WM_PAINT: {
+            const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+            if (showsFocusMark(hwnd)) {
+                drawFocusMark(hwnd, button->markColour);
+            }
+            return result;
+        }
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
+                if (LRESULT answer = answerAccessibleRequest(button->accessible, button->facts, wParam)) {
+                    return answer;
+                }
+            }
+            break;
+        case WM_NCDESTROY:
+            disconnectAccessible(button->accessible);
+            RemoveWindowSubclass(hwnd, imageButtonProc, kImageButtonSubclass);
+            delete button;
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, COLORREF markColour) {
+    UiControl* control = liveControl(window, index);
+    if (!control || control->kind != UI_KIND_IMAGE || !control->hwnd || imageButtonOf(control->hwnd)) {
+        return false;
+    }
+    auto* button = new ImageButton{{control->hwnd, WideString(name), false}, markColour};
+    if (!SetWindowSubclass(control->hwnd, imageButtonProc, kImageButtonSubclass, reinterpret_cast<DWORD_PTR>(button))) {
+        delete button;
+        return false;
+    }
+    SetWindowLongW(control->hwnd, GWL_STYLE, GetWindowLongW(control->hwnd, GWL_STYLE) | WS_TABSTOP);
+    return true;
+}
+
+bool setImageButtonPressed(UiWindow& window, int32_t index, bool pressed) {
+    ImageButton* button = imageButtonAt(window, index);
+    if (!button) {
+        return false;
+    }
+    if (button->facts.pressed != pressed) {
+        button->facts.pressed = pressed;
+        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, button->facts.hwnd, OBJID_CLIENT, CHILDID_SELF);
+    }
+    return true;
+}
+
+void clickImageButton(HWND control) {
+    PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+}

@@ -1,0 +1,21 @@
+// Image buttons: image controls that the keyboard and screen readers can use as push buttons.
+#pragma once
+
+#include "ui/ui_window.h"
+
+// Makes image control `index` a button for the keyboard and for screen readers, with its
+// picture, mouse behaviour and events unchanged:
+// - it joins the tab order, and Left or Right moves the focus to the image button before or
+//   after it;
+// - while it has the focus and the window shows focus cues, a two-pixel mark in `markColour`
+//   (the system's highlight colour in high contrast) lines its edge;
+// - Space or Enter sends the command a click sends;
+// - screen readers read `name`, the role push button and the pressed state.
+// False when the slot is not an image control or is one already.
+bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, COLORREF markColour);
+
+// The pressed state that screen readers read; they are told when it changes.
+bool setImageButtonPressed(UiWindow& window, int32_t index, bool pressed);
+
+// Posts the command a click on the picture sends (STN_CLICKED) to the control's parent.
+void clickImageButton(HWND control);
