@@ -157,8 +157,8 @@ void MainWindow::AddTiles() {
         const AppEntry& entry = catalogue.entries[app];
         const bool blocked = IsAppBlocked(sid, entry.progIds);
         const uint16_t picture = blocked ? entry.blockedImageId : entry.normalImageId;
-        tiles[app] = addResourceImage(window, instance, MAKEINTRESOURCEW(picture), entry.tileX, kTileY, kTileSize,
-                                      kTileSize);
+        tiles[app] =
+            addResourceImage(window, instance, MAKEINTRESOURCEW(picture), entry.tileX, kTileY, kTileSize, kTileSize);
         if (UiControl* tile = liveControl(window, tiles[app])) {
             tile->icon = hand;
         }

@@ -32,11 +32,6 @@ ImageButton* imageButtonOf(HWND hwnd) {
     return reinterpret_cast<ImageButton*>(data);
 }
 
-ImageButton* imageButtonAt(UiWindow& window, int32_t index) {
-    UiControl* control = liveControl(window, index);
-    return control ? imageButtonOf(control->hwnd) : nullptr;
-}
-
 // Focus marks show only once the keyboard has been used in the window, as Windows does.
 bool showsFocusMark(HWND hwnd) {
     return GetFocus() == hwnd && !(SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
@@ -45,7 +40,8 @@ bool showsFocusMark(HWND hwnd) {
 void drawFocusMark(HWND hwnd, COLORREF colour) {
     RECT edge{};
     HDC dc = GetDC(hwnd);
-    HBRUSH brush = heldGdiObject(CreateSolidBrush(highContrastOn() ? GetSysColor(COLOR_HIGHLIGHT) : colour));
+    // In high contrast the tiles stand on the theme's window colour, which its text colour is made to stand out from.
+    HBRUSH brush = heldGdiObject(CreateSolidBrush(highContrastOn() ? GetSysColor(COLOR_WINDOWTEXT) : colour));
     if (dc && brush && GetClientRect(hwnd, &edge)) {
         for (int i = 0; i < kMarkWidth; ++i) {
             FrameRect(dc, &edge, brush);
@@ -158,7 +154,8 @@ bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, COLOR
 }
 
 bool setImageButtonPressed(UiWindow& window, int32_t index, bool pressed) {
-    ImageButton* button = imageButtonAt(window, index);
+    UiControl* control = liveControl(window, index);
+    ImageButton* button = control ? imageButtonOf(control->hwnd) : nullptr;
     if (!button) {
         return false;
     }

@@ -8,7 +8,7 @@
 // - it joins the tab order, and Left or Right moves the focus to the image button before or
 //   after it;
 // - while it has the focus and the window shows focus cues, a two-pixel mark in `markColour`
-//   (the system's highlight colour in high contrast) lines its edge;
+//   (the theme's text colour in high contrast) lines its edge;
 // - Space or Enter sends the command a click sends;
 // - screen readers read `name`, the role push button and the pressed state.
 // False when the slot is not an image control or is one already.
