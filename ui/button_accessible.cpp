@@ -47,6 +47,12 @@ HRESULT giveText(const wchar_t* text, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
+HRESULT giveNumber(LONG value, VARIANT* out) {
+    out->vt = VT_I4;
+    out->lVal = value;
+    return S_OK;
+}
+
 }  // namespace
 
 struct ButtonAccessible final : IAccessible {
@@ -58,6 +64,20 @@ struct ButtonAccessible final : IAccessible {
         : facts(&buttonFacts), system(systemObject) {}
     ButtonAccessible(const ButtonAccessible&) = delete;
     ButtonAccessible& operator=(const ButtonAccessible&) = delete;
+
+    // The system knows visibility, focus and whether the control is enabled; a picture is
+    // read-only to it, a button is focusable and may be pressed.
+    LONG StateFlags(VARIANT child) const {
+        VARIANT known;
+        VariantInit(&known);
+        LONG flags = 0;
+        if (system && SUCCEEDED(system->get_accState(child, &known)) && known.vt == VT_I4) {
+            flags = known.lVal;
+        }
+        VariantClear(&known);
+        flags = (flags & ~STATE_SYSTEM_READONLY) | STATE_SYSTEM_FOCUSABLE;
+        return facts->pressed ? flags | STATE_SYSTEM_PRESSED : flags;
+    }
 
     void Disconnect() {
         facts = nullptr;
@@ -120,12 +140,7 @@ struct ButtonAccessible final : IAccessible {
             return E_POINTER;
         }
         VariantInit(role);
-        if (!isSelf(child)) {
-            return E_INVALIDARG;
-        }
-        role->vt = VT_I4;
-        role->lVal = ROLE_SYSTEM_PUSHBUTTON;
-        return S_OK;
+        return isSelf(child) ? giveNumber(ROLE_SYSTEM_PUSHBUTTON, role) : E_INVALIDARG;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
         if (!state) {
@@ -135,28 +150,7 @@ struct ButtonAccessible final : IAccessible {
         if (!isSelf(child)) {
             return E_INVALIDARG;
         }
-        if (!facts) {
-            return RPC_E_DISCONNECTED;
-        }
-        // The system knows visibility, focus and whether the control is enabled.
-        VARIANT known;
-        VariantInit(&known);
-        LONG flags = 0;
-        if (system && SUCCEEDED(system->get_accState(child, &known)) && known.vt == VT_I4) {
-            flags = known.lVal;
-        }
-        VariantClear(&known);
-        flags &= ~STATE_SYSTEM_READONLY;
-        flags |= STATE_SYSTEM_FOCUSABLE;
-        if (GetFocus() == facts->hwnd) {
-            flags |= STATE_SYSTEM_FOCUSED;
-        }
-        if (facts->pressed) {
-            flags |= STATE_SYSTEM_PRESSED;
-        }
-        state->vt = VT_I4;
-        state->lVal = flags;
-        return S_OK;
+        return facts ? giveNumber(StateFlags(child), state) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
         if (!action) {
