@@ -40,7 +40,7 @@ bool showsFocusMark(HWND hwnd) {
 void drawFocusMark(HWND hwnd, COLORREF colour) {
     RECT edge{};
     HDC dc = GetDC(hwnd);
-    // In high contrast the tiles stand on the theme's window colour, which its text colour is made to stand out from.
+    // In high contrast the tiles stand on the theme's window colour, where its text colour stands out.
     HBRUSH brush = heldGdiObject(CreateSolidBrush(highContrastOn() ? GetSysColor(COLOR_WINDOWTEXT) : colour));
     if (dc && brush && GetClientRect(hwnd, &edge)) {
         for (int i = 0; i < kMarkWidth; ++i) {

@@ -509,7 +509,7 @@ LRESULT handleWindowMessage(UiWindow& window, HWND hwnd, UINT message, WPARAM wP
             return onGetDefaultId(window);
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
-            // High contrast turned on or off: everything is painted again in the new colours.
+            // The system's colours changed, or high contrast was turned on or off: paint all again.
             if (message == WM_SYSCOLORCHANGE || wParam == SPI_SETHIGHCONTRAST) {
                 RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             }
