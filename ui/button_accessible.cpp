@@ -92,7 +92,7 @@ struct ButtonAccessible final : IAccessible {
         if (!out) {
             return E_POINTER;
         }
-        if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDispatch) || IsEqualIID(id, IID_IAccessible)) {
+        if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDispatch) || IsEqualIID(id, __uuidof(IAccessible))) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -224,13 +224,13 @@ LRESULT answerAccessibleRequest(ButtonAccessible*& object, const AccessibleButto
     }
     if (!object) {
         IAccessible* system = nullptr;
-        if (FAILED(calls.createStdAccessibleObject(facts.hwnd, OBJID_CLIENT, IID_IAccessible,
+        if (FAILED(calls.createStdAccessibleObject(facts.hwnd, OBJID_CLIENT, __uuidof(IAccessible),
                                                    reinterpret_cast<void**>(&system)))) {
             return 0;
         }
         object = new ButtonAccessible(facts, system);
     }
-    const LRESULT answer = calls.lresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
+    const LRESULT answer = calls.lresultFromObject(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(object));
     return FAILED(answer) ? 0 : answer;
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 // Any number; it tells this subclass apart from others on the same control.
 constexpr UINT_PTR kImageButtonSubclass = 0x494D4742;
+constexpr wchar_t kRecordMessageName[] = L"Velloran.ImageButtonRecord";
 constexpr int kMarkWidth = 2;
 constexpr LPARAM kRepeatedKey = 1 << 30;  // the key was already down: auto-repeat
 
@@ -22,14 +23,15 @@ struct ImageButton {
     ButtonAccessible* accessible = nullptr;  // owned reference
 };
 
-LRESULT CALLBACK imageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+// The subclass answers this message with its record, every other window with 0. (Not
+// GetWindowSubclass: mingw-w64's 64-bit import library for comctl32 lacks it.)
+UINT recordMessage() {
+    static const UINT message = RegisterWindowMessageW(kRecordMessageName);
+    return message;
+}
 
 ImageButton* imageButtonOf(HWND hwnd) {
-    DWORD_PTR data = 0;
-    if (!hwnd || !GetWindowSubclass(hwnd, imageButtonProc, kImageButtonSubclass, &data)) {
-        return nullptr;
-    }
-    return reinterpret_cast<ImageButton*>(data);
+    return hwnd ? reinterpret_cast<ImageButton*>(SendMessageW(hwnd, recordMessage(), 0, 0)) : nullptr;
 }
 
 // Focus marks show only once the keyboard has been used in the window, as Windows does.
@@ -97,6 +99,9 @@ LRESULT onGetDialogCode(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK imageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     auto* button = reinterpret_cast<ImageButton*>(data);
+    if (message == recordMessage()) {
+        return reinterpret_cast<LRESULT>(button);
+    }
     switch (message) {
         case WM_GETDLGCODE:
             return onGetDialogCode(hwnd, wParam, lParam);

@@ -79,8 +79,9 @@ TEST(ImageButton, ScreenReadersAreToldOfChangesPressItAndSurviveIt) {
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr, countStateChange,
                                          GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     IAccessible* object = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(watched, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)),
-              S_OK);
+    ASSERT_EQ(
+        AccessibleObjectFromWindow(watched, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)),
+        S_OK);
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;

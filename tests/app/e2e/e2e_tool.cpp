@@ -115,8 +115,8 @@ int AccessibleState() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     for (HWND child = GetWindow(MainWindow(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         IAccessible* object = nullptr;
-        if (FAILED(
-                AccessibleObjectFromWindow(child, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)))) {
+        if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, __uuidof(IAccessible),
+                                              reinterpret_cast<void**>(&object)))) {
             wprintf(L"none\n");
             continue;
         }
