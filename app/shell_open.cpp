@@ -16,25 +16,9 @@
 #include <shlobj.h>
 
 #include "remedies/reset_and_fix.h"
+#include "ui/com_ref.h"
 
 namespace {
-
-// Owns one COM interface reference.
-template <typename Interface>
-struct ComRef {
-    Interface* object = nullptr;
-
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (object) {
-            object->Release();
-        }
-    }
-    Interface* operator->() const { return object; }
-    void** Out() { return reinterpret_cast<void**>(&object); }
-};
 
 // A VARIANT that COM reads as "not given".
 VARIANT Omitted() {

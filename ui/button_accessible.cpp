@@ -5,6 +5,7 @@
 
 #include <oleacc.h>
 
+#include "ui/com_ref.h"
 #include "ui/image_button.h"
 
 namespace {
@@ -58,7 +59,7 @@ HRESULT giveNumber(LONG value, VARIANT* out) {
 struct ButtonAccessible final : IAccessible {
     LONG references = 1;
     const AccessibleButtonFacts* facts;  // not owned; null once disconnected
-    IAccessible* system;                 // owned reference
+    ComRef<IAccessible> system;
 
     ButtonAccessible(const AccessibleButtonFacts& buttonFacts, IAccessible* systemObject)
         : facts(&buttonFacts), system(systemObject) {}
@@ -71,7 +72,7 @@ struct ButtonAccessible final : IAccessible {
         VARIANT known;
         VariantInit(&known);
         LONG flags = 0;
-        if (system && SUCCEEDED(system->get_accState(child, &known)) && known.vt == VT_I4) {
+        if (system.object && SUCCEEDED(system->get_accState(child, &known)) && known.vt == VT_I4) {
             flags = known.lVal;
         }
         VariantClear(&known);
@@ -81,10 +82,7 @@ struct ButtonAccessible final : IAccessible {
 
     void Disconnect() {
         facts = nullptr;
-        if (system) {
-            system->Release();
-            system = nullptr;
-        }
+        system.Reset();
     }
 
     // IUnknown
@@ -172,46 +170,46 @@ struct ButtonAccessible final : IAccessible {
 
     // Everything else is the system's description of the control.
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        return system ? system->get_accParent(parent) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accParent(parent) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        return system ? system->get_accChildCount(count) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accChildCount(count) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
-        return system ? system->get_accChild(child, out) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accChild(child, out) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return system ? system->get_accValue(child, value) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accValue(child, value) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-        return system ? system->get_accDescription(child, text) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accDescription(child, text) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override {
-        return system ? system->get_accHelp(child, text) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accHelp(child, text) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
-        return system ? system->get_accHelpTopic(file, child, topic) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accHelpTopic(file, child, topic) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* text) override {
-        return system ? system->get_accKeyboardShortcut(child, text) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accKeyboardShortcut(child, text) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
-        return system ? system->get_accFocus(child) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accFocus(child) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
-        return system ? system->get_accSelection(children) : RPC_E_DISCONNECTED;
+        return system.object ? system->get_accSelection(children) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        return system ? system->accSelect(flags, child) : RPC_E_DISCONNECTED;
+        return system.object ? system->accSelect(flags, child) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
-        return system ? system->accLocation(left, top, width, height, child) : RPC_E_DISCONNECTED;
+        return system.object ? system->accLocation(left, top, width, height, child) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-        return system ? system->accNavigate(direction, start, end) : RPC_E_DISCONNECTED;
+        return system.object ? system->accNavigate(direction, start, end) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
-        return system ? system->accHitTest(x, y, child) : RPC_E_DISCONNECTED;
+        return system.object ? system->accHitTest(x, y, child) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }

@@ -114,7 +114,10 @@ LRESULT CALLBACK imageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         case WM_KILLFOCUS:
         case WM_UPDATEUISTATE: {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-            invalidateInParent(hwnd);
+            // Every control hears of a change of focus cues; only the focused one shows them.
+            if (message != WM_UPDATEUISTATE || GetFocus() == hwnd) {
+                invalidateInParent(hwnd);
+            }
             return result;
         }
         case WM_PAINT: {

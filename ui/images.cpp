@@ -1,6 +1,7 @@
 // Pictures: PNG resources decoded by GDI+, scaled copies, blank DIBs and window backgrounds.
 #include "ui/images.h"
 
+#include "ui/com_ref.h"
 #include "ui/object_ledger.h"
 
 #include <objidl.h>
@@ -8,18 +9,6 @@
 #include <cstring>
 
 namespace {
-
-struct StreamHolder {
-    IStream* stream = nullptr;
-    StreamHolder() = default;
-    StreamHolder(const StreamHolder&) = delete;
-    StreamHolder& operator=(const StreamHolder&) = delete;
-    ~StreamHolder() {
-        if (stream) {
-            stream->Release();
-        }
-    }
-};
 
 void prepareScaling(Gdiplus::Graphics& graphics) {
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
@@ -43,23 +32,22 @@ Gdiplus::Bitmap* loadImageResource(HMODULE module, const wchar_t* id, int32_t wi
         return nullptr;
     }
     // The stream frees its memory when released; the bitmap keeps its own reference.
-    StreamHolder holder;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &holder.stream))) {
+    ComRef<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream.object))) {
         return nullptr;
     }
     ULARGE_INTEGER streamSize{};
     streamSize.QuadPart = size;
     ULONG written = 0;
-    if (FAILED(holder.stream->SetSize(streamSize)) || FAILED(holder.stream->Write(bytes, size, &written)) ||
-        written != size) {
+    if (FAILED(stream->SetSize(streamSize)) || FAILED(stream->Write(bytes, size, &written)) || written != size) {
         return nullptr;
     }
     // The decoder reads from where the stream stands, which the write left at its end.
     LARGE_INTEGER start{};
-    if (FAILED(holder.stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
+    if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) {
         return nullptr;
     }
-    auto* decoded = new Gdiplus::Bitmap(holder.stream);
+    auto* decoded = new Gdiplus::Bitmap(stream.object);
     if (decoded->GetLastStatus() != Gdiplus::Ok) {
         delete decoded;
         return nullptr;
