@@ -3,6 +3,9 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <cwchar>
+#include <memory>
+
 #include "app/app_catalogue.h"
 #include "app/shell_open.h"
 #include "remedies/app_blocking.h"
@@ -49,9 +52,20 @@ constexpr wchar_t kMethod1Succeeded[] =
     L"Your file associations were successfully reset and fixed.\r\n\r\n"
     L"Please associate the desired file types with your favorite applications before blocking any app below.";
 constexpr wchar_t kDefaultAppsPage[] = L"ms-settings:defaultapps";
+constexpr wchar_t kParagraph[] = L"\r\n\r\n";
+constexpr wchar_t kKeptBefore[] = L"Windows did not allow these file types to be reset: ";
+constexpr wchar_t kKeptAfter[] = L". To change them, use the Settings page that opens now.";
+constexpr uint32_t kKeptNamed = 10;
+constexpr wchar_t kPermissionsNotFixed[] = L"The permissions of your file associations could not be fixed.";
+// What a tile's tooltip and description say, after the app's caption.
+constexpr wchar_t kTileUnblocked[] = L" is not blocked. Click to block it.";
+constexpr wchar_t kTileBlocked[] = L" is blocked. Click to unblock it.";
+constexpr wchar_t kTileAbsent[] = L" is not on this PC.";
 
 constexpr int32_t kTileY = 305;
 constexpr int32_t kTileSize = 75;
+// The band the tiles stand in; an absent app's picture fades into it.
+constexpr Gdiplus::ARGB kBandColour = 0xFF202020;
 // The focus mark on a tile stands out against the dark band the tiles stand in.
 constexpr COLORREF kTileFocusColour = RGB(255, 255, 255);
 
@@ -75,7 +89,9 @@ struct MainWindow {
     void AdoptIcons();
     void SetFont(double pointSize, int32_t textColour);
     void AddTiles();
+    HBITMAP TilePicture(int app, bool blocked);
     void ShowTileState(int app, bool blocked);
+    void DescribeTile(int app, bool blocked);
     void RunMethod1();
     void ToggleApp(int app);
     void OpenAbout();
@@ -127,7 +143,7 @@ void MainWindow::PaintBackground() {
                                               Gdiplus::Color(0xFFFFFFFF), Gdiplus::LinearGradientModeForwardDiagonal);
         gradient.SetWrapMode(Gdiplus::WrapModeTile);
         graphics.FillRectangle(&gradient, 0, 0, kClientWidth, 280);
-        Gdiplus::SolidBrush band(Gdiplus::Color(0xFF202020));
+        Gdiplus::SolidBrush band{Gdiplus::Color(kBandColour)};
         graphics.FillRectangle(&band, 0, 295, kClientWidth, kClientHeight - 295);
     }
     setBackgroundImage(window, &canvas, 0, 0);
@@ -151,42 +167,71 @@ void MainWindow::SetFont(double pointSize, int32_t textColour) {
     window.nextTextColour = textColour;
 }
 
+// An app without ProgIds is not on this PC: its tile is faded, takes no focus and shows the
+// arrow, and a click on it changes nothing.
 void MainWindow::AddTiles() {
     HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+    HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
     for (int app = 0; app < kAppCount; ++app) {
         const AppEntry& entry = catalogue.entries[app];
-        const bool blocked = IsAppBlocked(sid, entry.progIds);
-        const uint16_t picture = blocked ? entry.blockedImageId : entry.normalImageId;
-        tiles[app] =
-            addResourceImage(window, instance, MAKEINTRESOURCEW(picture), entry.tileX, kTileY, kTileSize, kTileSize);
+        const bool present = entry.progIds.count > 0;
+        const bool blocked = present && IsAppBlocked(sid, entry.progIds);
+        if (present) {
+            const uint16_t picture = blocked ? entry.blockedImageId : entry.normalImageId;
+            tiles[app] = addResourceImage(window, instance, MAKEINTRESOURCEW(picture), entry.tileX, kTileY, kTileSize,
+                                          kTileSize);
+        } else {
+            HBITMAP faded = TilePicture(app, false);
+            tiles[app] = addImage(window, faded, entry.tileX, kTileY, kTileSize, kTileSize);
+            DeleteObject(faded);
+        }
         if (UiControl* tile = liveControl(window, tiles[app])) {
-            tile->icon = hand;
+            tile->icon = present ? hand : arrow;
         }
         makeImageButton(window, tiles[app], entry.name, kTileFocusColour);
-        setImageButtonPressed(window, tiles[app], blocked);
+        setImageButtonAvailable(window, tiles[app], present);
+        DescribeTile(app, blocked);
     }
 }
 
-// The tile's picture, and what screen readers say of it: a blocked app's tile is pressed.
-void MainWindow::ShowTileState(int app, bool blocked) {
+// The tile's picture for the app's state, at the tile's size; null when it cannot be loaded.
+HBITMAP MainWindow::TilePicture(int app, bool blocked) {
     const AppEntry& entry = catalogue.entries[app];
     const uint16_t imageId = blocked ? entry.blockedImageId : entry.normalImageId;
-    Gdiplus::Bitmap* picture = loadImageResource(instance, MAKEINTRESOURCEW(imageId), kTileSize, kTileSize);
+    std::unique_ptr<Gdiplus::Bitmap> picture(
+        loadImageResource(instance, MAKEINTRESOURCEW(imageId), kTileSize, kTileSize));
+    if (picture && entry.progIds.count == 0) {
+        picture.reset(fadedImage(picture.get(), kBandColour, kTileSize, kTileSize));
+    }
     HBITMAP bitmap = nullptr;
     if (picture) {
         picture->GetHBITMAP(Gdiplus::Color(0, 0, 0, 0), &bitmap);
     }
+    return bitmap;
+}
+
+// The tile's picture, and what screen readers say of it: a blocked app's tile is pressed.
+void MainWindow::ShowTileState(int app, bool blocked) {
+    HBITMAP bitmap = TilePicture(app, blocked);
     setControlImage(window, tiles[app], bitmap, kTileSize, kTileSize);
     if (bitmap) {
         DeleteObject(bitmap);
     }
-    delete picture;
+    DescribeTile(app, blocked);
+}
+
+// What the tooltip says and screen readers read: the app's name and what a click does.
+void MainWindow::DescribeTile(int app, bool blocked) {
+    const AppEntry& entry = catalogue.entries[app];
+    const wchar_t* state = entry.progIds.count == 0 ? kTileAbsent : blocked ? kTileBlocked : kTileUnblocked;
     setImageButtonPressed(window, tiles[app], blocked);
+    setImageButtonDescription(window, tiles[app], WideString::Append({entry.name, state}).CStr());
 }
 
 void MainWindow::RunMethod1() {
-    if (ResetAndFixAssociations(sid) == 0) {
-        showMessageBox(&window, kMethod1Failed, 150, 0);
+    const ResetOutcome outcome = ResetAndFixAssociations(sid);
+    if (outcome.count == 0) {
+        showMessageBox(&window, Method1Report(outcome).CStr(), 150, 0);
         return;
     }
     for (int app = 0; app < kAppCount; ++app) {
@@ -195,8 +240,11 @@ void MainWindow::RunMethod1() {
             ShowTileState(app, false);
         }
     }
-    showMessageBox(&window, kMethod1Succeeded, 180, 450);
-    OpenWithShell(kDefaultAppsPage, sid);
+    showMessageBox(&window, Method1Report(outcome).CStr(), 180, 450);
+    // The window was closed while the box was up: nothing more is wanted of it.
+    if (!(event.pending && event.code == UI_EVENT_CLOSE)) {
+        OpenWithShell(kDefaultAppsPage, sid);
+    }
 }
 
 void MainWindow::ToggleApp(int app) {
@@ -248,6 +296,29 @@ void MainWindow::Run() {
 }
 
 }  // namespace
+
+WideString Method1Report(const ResetOutcome& outcome) {
+    if (outcome.count == 0) {
+        return WideString(kMethod1Failed);
+    }
+    WideString report(kMethod1Succeeded);
+    const WideStringList& kept = outcome.keptExtensions;
+    if (kept.count > 0) {
+        WideString names;
+        for (uint32_t i = 0; i < kept.count && i < kKeptNamed; ++i) {
+            names = WideString::Append({names.CStr(), i > 0 ? L", " : L"", kept.items[i].CStr()});
+        }
+        wchar_t more[32] = {};
+        if (kept.count > kKeptNamed) {
+            swprintf(more, 32, L" and %u more", kept.count - kKeptNamed);
+        }
+        report = WideString::Append({report.CStr(), kParagraph, kKeptBefore, names.CStr(), more, kKeptAfter});
+    }
+    if (!outcome.permissionsFixed) {
+        report = WideString::Append({report.CStr(), kParagraph, kPermissionsNotFixed});
+    }
+    return report;
+}
 
 int RunMainWindow(TargetUser& user, HINSTANCE instance) {
     MainWindow main(instance, user.sid.Text());

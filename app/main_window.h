@@ -4,7 +4,13 @@
 #include <windows.h>
 
 #include "app/target_user.h"
+#include "remedies/reset_and_fix.h"
+#include "text/wide_string.h"
 
 // Builds the main window, runs its events until it is closed, and tears it down. Returns
 // the exit code, 0.
 int RunMainWindow(TargetUser& user, HINSTANCE instance);
+
+// What the box after Method 1 says: the failure text for a count of 0, otherwise the
+// success text followed by a paragraph for each thing that was left undone.
+WideString Method1Report(const ResetOutcome& outcome);

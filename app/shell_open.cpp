@@ -33,9 +33,13 @@ bool DesktopShellExecute(const wchar_t* target) {
         return false;
     }
     VARIANT none = Omitted();
+    // The desktop is found by its location, as Microsoft's samples pass it.
+    VARIANT desktopLocation = Omitted();
+    desktopLocation.vt = VT_I4;
+    desktopLocation.lVal = CSIDL_DESKTOP;
     long desktopWindow = 0;
     ComRef<IDispatch> desktop;
-    if (windows->FindWindowSW(&none, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH,
+    if (windows->FindWindowSW(&desktopLocation, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH,
                               reinterpret_cast<IDispatch**>(desktop.Out())) != S_OK ||
         !desktop.object) {
         return false;

@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include <utility>
 #include <vector>
 
 #include "registry/registry_key.h"
@@ -22,8 +23,9 @@ LocalSid WellKnownSid(WELL_KNOWN_SID_TYPE type) {
     return result;
 }
 
-// Deletes the subkeys of the key at `path`; returns how many went.
-uint32_t DeleteExtensionKeys(const WideString& path) {
+// Deletes the subkeys of the key at `path`; returns how many went and names in `kept` those
+// that stayed (Windows protects some extensions against every other program).
+uint32_t DeleteExtensionKeys(const WideString& path, WideStringList& kept) {
     RegistryKey fileExts = OpenRegistryKey(path.CStr(), KEY_READ);
     if (!fileExts.IsOpen()) {
         return 0;
@@ -47,7 +49,13 @@ uint32_t DeleteExtensionKeys(const WideString& path) {
         }
         if (holder.DeleteTree(WideString::Append({path.CStr(), L"\\", name.data()}).CStr())) {
             ++deleted;
+        } else {
+            kept.Append(name.data());
         }
+    }
+    // Found from the last index down; named from the first.
+    for (uint32_t i = 0; i < kept.count / 2; ++i) {
+        std::swap(kept.items[i], kept.items[kept.count - 1 - i]);
     }
     return deleted;
 }
@@ -99,11 +107,13 @@ LocalSid::~LocalSid() {
     }
 }
 
-uint32_t ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls) {
+ResetOutcome ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls) {
     const WideString path = WideString::Append({L"HKU\\", sid, kFileExtsBelowUser});
-    const uint32_t reset = DeleteExtensionKeys(path) > 0 ? 1 : 0;
-    const uint32_t fixed = ApplyFixedAcl(path, sid, calls) ? 1 : 0;
-    return reset + fixed;
+    ResetOutcome outcome;
+    const uint32_t reset = DeleteExtensionKeys(path, outcome.keptExtensions) > 0 ? 1 : 0;
+    outcome.permissionsFixed = ApplyFixedAcl(path, sid, calls);
+    outcome.count = reset + (outcome.permissionsFixed ? 1 : 0);
+    return outcome;
 }
 
 LocalSid SidFromText(const wchar_t* text) {

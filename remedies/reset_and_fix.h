@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "remedies/security_calls.h"
+#include "text/wide_string_list.h"
 
 // Owns a SID allocated by the security functions or LocalAlloc; released with LocalFree.
 struct LocalSid {
@@ -20,10 +21,15 @@ struct LocalSid {
     ~LocalSid();
 };
 
+struct ResetOutcome {
+    uint32_t count = 0;             // 1 when at least one extension key went, plus 1 when permissionsFixed
+    WideStringList keptExtensions;  // keys that could not be deleted, in the registry's order
+    bool permissionsFixed = false;
+};
+
 // Deletes every subkey of HKU\<sid>\...\Explorer\FileExts with everything below it, then
-// gives that key a fixed ACL with the user as owner. Returns 0 to 2: 1 when at least one
-// extension key was deleted, plus 1 when the permissions were applied.
-uint32_t ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls = SystemSecurityCalls());
+// gives that key a fixed ACL with the user as owner. A count of 0 means that nothing was done.
+ResetOutcome ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls = SystemSecurityCalls());
 
 // A text that begins with "S-1-" is converted as a string SID; anything else is looked up
 // as an account name on this machine. Empty when neither gives a SID.

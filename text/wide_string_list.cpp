@@ -1,5 +1,12 @@
 #include "text/wide_string_list.h"
 
+WideStringList::WideStringList(WideStringList&& other) noexcept
+    : count(other.count), capacity(other.capacity), items(other.items) {
+    other.count = 0;
+    other.capacity = 0;
+    other.items = nullptr;
+}
+
 WideStringList::~WideStringList() {
     Clear();
 }

@@ -13,6 +13,7 @@ struct WideStringList {
     WideString* items = nullptr;  // owned
 
     WideStringList() = default;
+    WideStringList(WideStringList&& other) noexcept;
     WideStringList(const WideStringList&) = delete;
     WideStringList& operator=(const WideStringList&) = delete;
     ~WideStringList();

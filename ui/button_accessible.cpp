@@ -67,7 +67,7 @@ struct ButtonAccessible final : IAccessible {
     ButtonAccessible& operator=(const ButtonAccessible&) = delete;
 
     // The system knows visibility, focus and whether the control is enabled; a picture is
-    // read-only to it, a button is focusable and may be pressed.
+    // read-only to it, a button is focusable and may be pressed, unless it is unavailable.
     LONG StateFlags(VARIANT child) const {
         VARIANT known;
         VariantInit(&known);
@@ -76,7 +76,8 @@ struct ButtonAccessible final : IAccessible {
             flags = known.lVal;
         }
         VariantClear(&known);
-        flags = (flags & ~STATE_SYSTEM_READONLY) | STATE_SYSTEM_FOCUSABLE;
+        flags &= ~STATE_SYSTEM_READONLY;
+        flags |= facts->available ? STATE_SYSTEM_FOCUSABLE : STATE_SYSTEM_UNAVAILABLE;
         return facts->pressed ? flags | STATE_SYSTEM_PRESSED : flags;
     }
 
@@ -122,7 +123,7 @@ struct ButtonAccessible final : IAccessible {
         return E_NOTIMPL;
     }
 
-    // The four answers of a push button.
+    // The answers of a push button: name, role, state, default action and description.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         if (!name) {
             return E_POINTER;
@@ -182,6 +183,9 @@ struct ButtonAccessible final : IAccessible {
         return system.object ? system->get_accValue(child, value) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
+        if (facts && isSelf(child) && !facts->description.IsEmpty()) {
+            return text ? giveText(facts->description.CStr(), text) : E_POINTER;
+        }
         return system.object ? system->get_accDescription(child, text) : RPC_E_DISCONNECTED;
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* text) override {

@@ -1,4 +1,5 @@
-// What screen readers are told about an image button: its name, the role push button, pressed.
+// What screen readers are told about an image button: its name, the role push button, pressed,
+// unavailable, and a description.
 #pragma once
 
 #include <windows.h>
@@ -9,14 +10,17 @@
 struct AccessibleButtonFacts {
     HWND hwnd;  // not owned
     WideString name;
-    bool pressed;
+    bool pressed = false;
+    bool available = true;
+    WideString description;  // the system's when empty
 };
 
 struct ButtonAccessible;
 
 // The answer to WM_GETOBJECT for OBJID_CLIENT: the system's own description of the control
-// with the facts above in place of name, role, state and default action. `object` is made at
-// the first request and kept; `facts` must outlive it or be cut off by disconnectAccessible.
+// with the facts above in place of name, role, state, default action and description.
+// `object` is made at the first request and kept; `facts` must outlive it or be cut off by
+// disconnectAccessible.
 // 0 (the system answers alone) when oleacc cannot be used.
 LRESULT answerAccessibleRequest(ButtonAccessible*& object, const AccessibleButtonFacts& facts, WPARAM wParam);
 

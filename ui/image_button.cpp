@@ -8,6 +8,7 @@
 #include "ui/controls.h"
 #include "ui/object_ledger.h"
 #include "ui/painting.h"
+#include "ui/tooltip.h"
 
 namespace {
 
@@ -59,7 +60,8 @@ void drawFocusMark(HWND hwnd, COLORREF colour) {
 void moveFocus(HWND hwnd, bool forward) {
     const UINT step = forward ? GW_HWNDNEXT : GW_HWNDPREV;
     for (HWND next = GetWindow(hwnd, step); next; next = GetWindow(next, step)) {
-        if (imageButtonOf(next) && IsWindowVisible(next) && IsWindowEnabled(next)) {
+        const ImageButton* button = imageButtonOf(next);
+        if (button && button->facts.available && IsWindowVisible(next) && IsWindowEnabled(next)) {
             SetFocus(next);
             return;
         }
@@ -127,6 +129,15 @@ LRESULT CALLBACK imageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
             }
             return result;
         }
+        case WM_NOTIFY: {
+            // The tooltip asks for the text each time it shows: it follows the description.
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            if (info->hdr.code == TTN_GETDISPINFOW) {
+                info->lpszText = const_cast<wchar_t*>(button->facts.description.CStr());
+                return 0;
+            }
+            break;
+        }
         case WM_GETOBJECT:
             if (static_cast<LONG>(lParam) == OBJID_CLIENT) {
                 if (LRESULT answer = answerAccessibleRequest(button->accessible, button->facts, wParam)) {
@@ -152,24 +163,62 @@ bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, COLOR
     if (!control || control->kind != UI_KIND_IMAGE || !control->hwnd || imageButtonOf(control->hwnd)) {
         return false;
     }
-    auto* button = new ImageButton{{control->hwnd, WideString(name), false}, markColour};
+    auto* button = new ImageButton{{control->hwnd, WideString(name), false, true, WideString()}, markColour};
     if (!SetWindowSubclass(control->hwnd, imageButtonProc, kImageButtonSubclass, reinterpret_cast<DWORD_PTR>(button))) {
         delete button;
         return false;
     }
     SetWindowLongW(control->hwnd, GWL_STYLE, GetWindowLongW(control->hwnd, GWL_STYLE) | WS_TABSTOP);
+    addControlTooltip(window, index);
     return true;
 }
 
-bool setImageButtonPressed(UiWindow& window, int32_t index, bool pressed) {
+namespace {
+
+ImageButton* liveImageButton(UiWindow& window, int32_t index) {
     UiControl* control = liveControl(window, index);
-    ImageButton* button = control ? imageButtonOf(control->hwnd) : nullptr;
+    return control ? imageButtonOf(control->hwnd) : nullptr;
+}
+
+// Screen readers are told of each change, and only of a change.
+void changeFact(const ImageButton& button, bool& fact, bool value) {
+    if (fact != value) {
+        fact = value;
+        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, button.facts.hwnd, OBJID_CLIENT, CHILDID_SELF);
+    }
+}
+
+}  // namespace
+
+bool setImageButtonPressed(UiWindow& window, int32_t index, bool pressed) {
+    ImageButton* button = liveImageButton(window, index);
     if (!button) {
         return false;
     }
-    if (button->facts.pressed != pressed) {
-        button->facts.pressed = pressed;
-        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, button->facts.hwnd, OBJID_CLIENT, CHILDID_SELF);
+    changeFact(*button, button->facts.pressed, pressed);
+    return true;
+}
+
+bool setImageButtonAvailable(UiWindow& window, int32_t index, bool available) {
+    ImageButton* button = liveImageButton(window, index);
+    if (!button) {
+        return false;
+    }
+    changeFact(*button, button->facts.available, available);
+    const HWND hwnd = button->facts.hwnd;
+    const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+    SetWindowLongW(hwnd, GWL_STYLE, available ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    return true;
+}
+
+bool setImageButtonDescription(UiWindow& window, int32_t index, const wchar_t* description) {
+    ImageButton* button = liveImageButton(window, index);
+    if (!button) {
+        return false;
+    }
+    if (wcscmp(button->facts.description.CStr(), description ? description : L"") != 0) {
+        button->facts.description.Assign(description);
+        NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, button->facts.hwnd, OBJID_CLIENT, CHILDID_SELF);
     }
     return true;
 }

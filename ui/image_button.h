@@ -10,12 +10,20 @@
 // - while it has the focus and the window shows focus cues, a two-pixel mark in `markColour`
 //   (the theme's text colour in high contrast) lines its edge;
 // - Space or Enter sends the command a click sends;
-// - screen readers read `name`, the role push button and the pressed state.
+// - screen readers read `name`, the role push button and the pressed state;
+// - a tooltip shows its description.
 // False when the slot is not an image control or is one already.
 bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, COLORREF markColour);
 
 // The pressed state that screen readers read; they are told when it changes.
 bool setImageButtonPressed(UiWindow& window, int32_t index, bool pressed);
+
+// An unavailable button leaves the tab order and the arrow moves, and screen readers read it
+// as unavailable. Its clicks still arrive: what they do is the caller's.
+bool setImageButtonAvailable(UiWindow& window, int32_t index, bool available);
+
+// What the button's tooltip says, and screen readers read as its description.
+bool setImageButtonDescription(UiWindow& window, int32_t index, const wchar_t* description);
 
 // Posts the command a click on the picture sends (STN_CLICKED) to the control's parent.
 void clickImageButton(HWND control);

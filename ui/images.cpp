@@ -7,6 +7,7 @@
 #include <objidl.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -84,6 +85,35 @@ bool scaleImageInto(Gdiplus::Image* source, Gdiplus::Image* target, int32_t widt
     }
     prepareScaling(graphics);
     return graphics.DrawImage(source, 0, 0, width, height) == Gdiplus::Ok;
+}
+
+Gdiplus::Bitmap* fadedImage(Gdiplus::Image* source, Gdiplus::ARGB background, int32_t width, int32_t height) {
+    if (!source) {
+        return nullptr;
+    }
+    std::unique_ptr<Gdiplus::Bitmap> faded(new Gdiplus::Bitmap(width, height, PixelFormat32bppPARGB));
+    if (faded->GetLastStatus() != Gdiplus::Ok) {
+        return nullptr;
+    }
+    // Grey by the usual luminance weights, at a third of its strength.
+    Gdiplus::ColorMatrix grey = {{{0.299f, 0.299f, 0.299f, 0, 0},
+                                  {0.587f, 0.587f, 0.587f, 0, 0},
+                                  {0.114f, 0.114f, 0.114f, 0, 0},
+                                  {0, 0, 0, 0.35f, 0},
+                                  {0, 0, 0, 0, 1}}};
+    Gdiplus::ImageAttributes attributes;
+    Gdiplus::Graphics graphics(faded.get());
+    if (graphics.GetLastStatus() != Gdiplus::Ok || attributes.SetColorMatrix(&grey) != Gdiplus::Ok ||
+        graphics.Clear(Gdiplus::Color(background)) != Gdiplus::Ok) {
+        return nullptr;
+    }
+    prepareScaling(graphics);
+    if (graphics.DrawImage(source, Gdiplus::Rect(0, 0, width, height), 0, 0, static_cast<INT>(source->GetWidth()),
+                           static_cast<INT>(source->GetHeight()), Gdiplus::UnitPixel, &attributes) != Gdiplus::Ok) {
+        return nullptr;
+    }
+    graphics.Flush(Gdiplus::FlushIntentionSync);
+    return faded.release();
 }
 
 HBITMAP createBlankDib(int32_t width, int32_t height) {

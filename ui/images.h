@@ -19,6 +19,10 @@ Gdiplus::Bitmap* loadImageResource(HMODULE module, const wchar_t* id, int32_t wi
 // Draws all of source into (0, 0, width, height) of target with the high-quality filter.
 bool scaleImageInto(Gdiplus::Image* source, Gdiplus::Image* target, int32_t width, int32_t height);
 
+// `source` drawn in grey at a third of its strength over `background`, at width x height:
+// the picture of something that cannot be used. The caller owns the result; null on failure.
+Gdiplus::Bitmap* fadedImage(Gdiplus::Image* source, Gdiplus::ARGB background, int32_t width, int32_t height);
+
 // A top-down 32 bpp DIB section whose pixels all read 0x01000000, or null.
 HBITMAP createBlankDib(int32_t width, int32_t height);
 

@@ -3,6 +3,7 @@
 
 #include "ui/button.h"
 #include "ui/control_state.h"
+#include "ui/controls.h"
 #include "ui/event_loop.h"
 #include "ui/images.h"
 #include "ui/label.h"
@@ -26,6 +27,22 @@ void attachToOwner(UiWindow& owner, HWND box) {
             return;
         }
     }
+}
+
+// The height that `text` takes at `width` in the window's font for new controls, wrapped
+// as a label wraps it.
+int32_t textHeight(const UiWindow& window, const wchar_t* text, int32_t width) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = createControlFont(window, window.fontSize, window.fontWeight);
+    RECT area = {0, 0, width, 0};
+    if (dc) {
+        HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextW(dc, text, -1, &area, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        SelectObject(dc, previous);
+        ReleaseDC(nullptr, dc);
+    }
+    deleteGdiObject(font);
+    return area.bottom;
 }
 
 }  // namespace
@@ -93,6 +110,12 @@ void buildMessageBox(UiMessageBox& box, UiWindow* owner, const wchar_t* text, in
     }
     if (width < UI_BOX_MIN_WIDTH) {
         width = UI_BOX_DEFAULT_WIDTH;
+    }
+    // A text longer than the box was made for makes it taller, never wider.
+    applyFontDefaults(window);
+    const int32_t needed = textHeight(window, text, width - 40) + 65;
+    if (height < needed) {
+        height = needed;
     }
     createWindow(window, kBoxClass, L"", width, height, -1, -1, WS_POPUP, static_cast<DWORD>(-1), parent);
     applyFontDefaults(window);

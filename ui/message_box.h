@@ -33,8 +33,8 @@ struct UiMessageBox {
     UiMessageBox& operator=(const UiMessageBox&) = delete;
 };
 
-// Shows `text` in a box of width x height (a width below 160 gives 360) over owner, waits
-// until it is closed and tears it down. 1 = OK, 0 = a close request, -1000 = the queue ended.
+// Shows `text` in a box of width x height (a width below 160 gives 360, and a text that needs
+// more room makes it taller) over owner, waits until it is closed and tears it down. 1 = OK, 0 = a close request, -1000 = the queue ended.
 int32_t showMessageBox(UiWindow* owner, const wchar_t* text, int32_t height, int32_t width);
 
 // Creates and shows the box over owner (or alone), sharing the owner's event record.

@@ -140,6 +140,7 @@ void resetState(UiWindow& window, bool clearControls) {
     window.hwnd = nullptr;
     window.controlParent = nullptr;
     window.popupWindow = nullptr;
+    window.tooltip = nullptr;
     window.attachedCount = 0;
     memset(window.attachedWindows, 0, sizeof(window.attachedWindows));
     window.scratchRect = {};
@@ -245,6 +246,8 @@ bool destroyWindow(UiWindow& window) {
     }
     wchar_t className[261] = {};
     GetClassNameW(window.hwnd, className, 261);
+    // Before the controls that are its tools.
+    destroyHeldWindow(window.tooltip);
     for (int32_t i = window.controlCount; i >= 1; --i) {
         if (window.controls && window.controls[i].index) {
             removeControl(window, i);

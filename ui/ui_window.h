@@ -120,6 +120,7 @@ struct UiWindow {
     HWND hwnd = nullptr;
     HWND controlParent = nullptr;  // not owned
     HWND popupWindow = nullptr;
+    HWND tooltip = nullptr;  // the tooltip control of the window's controls, made on first use
     uint8_t nextStartsGroup = 0;
     uint8_t classExisted = 0;
     uint8_t frameless = 0;

@@ -356,6 +356,19 @@ BOOL CALLBACK considerChild(HWND child, LPARAM data) {
     return TRUE;
 }
 
+// Common controls hear of new system colours only from their top-level window.
+void forwardColourChange(UiWindow& window, WPARAM wParam, LPARAM lParam) {
+    for (int32_t i = 1; i <= window.controlCount; ++i) {
+        const UiControl& control = window.controls[i];
+        if (control.index && control.kind == UI_KIND_LINK) {
+            SendMessageW(control.hwnd, WM_SYSCOLORCHANGE, wParam, lParam);
+        }
+    }
+    if (window.tooltip) {
+        SendMessageW(window.tooltip, WM_SYSCOLORCHANGE, wParam, lParam);
+    }
+}
+
 }  // namespace
 
 HWND childAtPoint(HWND hwnd, int32_t x, int32_t y) {
@@ -509,6 +522,9 @@ LRESULT handleWindowMessage(UiWindow& window, HWND hwnd, UINT message, WPARAM wP
             return onGetDefaultId(window);
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
+            if (message == WM_SYSCOLORCHANGE) {
+                forwardColourChange(window, wParam, lParam);
+            }
             // The system's colours changed, or high contrast was turned on or off: paint all again.
             if (message == WM_SYSCOLORCHANGE || wParam == SPI_SETHIGHCONTRAST) {
                 RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -106,7 +106,7 @@ TEST_F(HiveTest, EachRemedyChangesExactlyWhatItShould) {
         SCOPED_TRACE("reset and fix");
         SetAppBlocked(Sid(), catalogue.entries[kPhotos].progIds, true);
         const RegistrySnapshot beforeReset = User();
-        EXPECT_EQ(ResetAndFixAssociations(Sid()), 2u);
+        EXPECT_EQ(ResetAndFixAssociations(Sid()).count, 2u);
         std::vector<std::wstring> expected;
         const std::wstring fileExts = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
         for (const auto& [path, state] : beforeReset) {

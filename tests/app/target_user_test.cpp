@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "remedies/key_acl.h"
 #include "remedies/reset_and_fix.h"
 #include "support/acl_reading.h"
@@ -571,8 +572,17 @@ TEST_F(ConsoleTest, RealWindowsScenarios) {
             EXPECT_EQ(fake.enumCalls, 0) << row.what;
         }
 
-        const bool reportsSuccess = ResetAndFixAssociations(user.sid.Text(), kFakeSecurity) != 0;
-        EXPECT_EQ(reportsSuccess, row.methodOneSucceeds) << row.what;
+        // One extension to reset, so that Method 1 counts as done and its box says what it left undone.
+        const std::wstring fileExts = std::wstring(user.sid.Text()) + kFileExtsBelowUser;
+        RawCreateKey(HKEY_USERS, fileExts + L"\\.txt");
+        const ResetOutcome outcome = ResetAndFixAssociations(user.sid.Text(), kFakeSecurity);
+        RawDeleteTree(HKEY_USERS, fileExts);
+        EXPECT_EQ(outcome.permissionsFixed, row.methodOneSucceeds) << row.what;
+        const std::wstring report = Method1Report(outcome).CStr();
+        EXPECT_EQ(report.find(L"\r\n\r\nThe permissions of your file associations could not be fixed.") !=
+                      std::wstring::npos,
+                  !row.methodOneSucceeds)
+            << row.what;
         EXPECT_EQ(fake.ownerWritten, row.methodOneSucceeds ? user.sid.Text() : L"") << row.what;
         EXPECT_EQ(fake.privilegesEnabled, enabledBefore) << row.what;
         EXPECT_FALSE(fake.everEnabled.count(SE_DEBUG_NAME)) << row.what;

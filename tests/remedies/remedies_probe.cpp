@@ -12,7 +12,7 @@ int wmain(int argc, wchar_t** argv) {
         return static_cast<int>(std::lround(GetWindowsVersion() * 10));
     }
     if (argc >= 3 && wcscmp(argv[1], L"reset") == 0) {
-        return static_cast<int>(ResetAndFixAssociations(argv[2]));
+        return static_cast<int>(ResetAndFixAssociations(argv[2]).count);
     }
     return 255;
 }

@@ -197,7 +197,7 @@ TEST_F(ResetTest, DeletesEveryExtensionAndAppliesTheFixedAcl) {
     }
     // Windows itself denies the user KEY_SET_VALUE on UserChoice; that does not stop a delete.
     Lock(fileExts + L"\\.txt\\UserChoice", KEY_SET_VALUE);
-    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 2u);
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()).count, 2u);
     EXPECT_TRUE(RawKeyExists(HKEY_USERS, fileExts));
     EXPECT_EQ(Subkeys(), 0u);
     locked.clear();
@@ -208,33 +208,40 @@ TEST_F(ResetTest, AnEmptyKeyOnlyGetsItsPermissionsAndInheritsAgain) {
     RawCreateKey(HKEY_USERS, fileExts);
     ASSERT_TRUE(ProtectUsersKeyDacl(fileExts));
     ASSERT_EQ(ReadUsersKeySecurity(fileExts).control & SE_DACL_PROTECTED, SE_DACL_PROTECTED);
-    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 1u);
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()).count, 1u);
     ExpectFixedAcl(fileExts, sid, kWindows7Acl);
     // The parent's inheritable entries reach the key again.
     EXPECT_EQ(ReadUsersKeySecurity(fileExts).control & SE_DACL_PROTECTED, 0);
 }
 
 TEST_F(ResetTest, NothingToResetAndNothingToFixIsAFailure) {
-    EXPECT_EQ(ResetAndFixAssociations(L"S-1-5-21-9-9-9-9"), 0u);
-    EXPECT_EQ(ResetAndFixAssociations(L""), 0u);
+    EXPECT_EQ(ResetAndFixAssociations(L"S-1-5-21-9-9-9-9").count, 0u);
+    EXPECT_EQ(ResetAndFixAssociations(L"").count, 0u);
     EXPECT_FALSE(RawKeyExists(HKEY_USERS, L"S-1-5-21-9-9-9-9"));  // nothing was created either
 }
 
-TEST_F(ResetTest, AnExtensionThatCannotBeDeletedStaysAndTheOthersGo) {
+TEST_F(ResetTest, ExtensionsThatCannotBeDeletedStayAndAreNamedInOrder) {
     SeedExtension(L".txt");
-    SeedExtension(L".locked");
-    RawCreateKey(HKEY_USERS, fileExts + L"\\.locked\\OpenWithList\\Deeper");
-    Lock(fileExts + L"\\.locked\\OpenWithList", KEY_READ);  // its children cannot be listed
+    for (const std::wstring extension : {L".pdf", L".locked"}) {
+        SeedExtension(extension);
+        RawCreateKey(HKEY_USERS, fileExts + L"\\" + extension + L"\\OpenWithList\\Deeper");
+        Lock(fileExts + L"\\" + extension + L"\\OpenWithList", KEY_READ);  // its children cannot be listed
+    }
     SeedExtension(L".zip");
-    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 2u);
-    EXPECT_EQ(EnumerateNames(fileExts), std::vector<std::wstring>{L".locked"});
-    EXPECT_TRUE(RawKeyExists(HKEY_USERS, fileExts + L"\\.locked\\OpenWithList"));
+    const ResetOutcome outcome = ResetAndFixAssociations(sid.c_str());
+    EXPECT_EQ(outcome.count, 2u);
+    EXPECT_TRUE(outcome.permissionsFixed);
+    const std::vector<std::wstring> kept = {L".locked", L".pdf"};
+    EXPECT_EQ(EnumerateNames(fileExts), kept);
+    ASSERT_EQ(outcome.keptExtensions.count, 2u);
+    EXPECT_EQ(std::vector<std::wstring>({outcome.keptExtensions.items[0].CStr(), outcome.keptExtensions.items[1].CStr()}),
+              kept);
 }
 
 TEST_F(ResetTest, RefusedPermissionsLeaveHalfTheResult) {
     SeedExtension(L".txt");
     GiveAwayAndDeny(fileExts, L"S-1-5-18", WRITE_DAC | WRITE_OWNER);
-    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()), 1u);
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()).count, 1u);
     EXPECT_EQ(Subkeys(), 0u);
     EXPECT_EQ(ReadUsersKeySecurity(fileExts).owner, L"S-1-5-18");
 }

@@ -1,6 +1,7 @@
 #include "ui/painting.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 
 #include "ui/controls.h"
 #include "ui/images.h"
@@ -150,6 +151,13 @@ TEST(Painting, SeeThroughControlsOverAPictureGetThePictureBehindThem) {
 }
 
 // The window's colours were chosen for its own background; a high-contrast theme brings its own.
+int colourChangesHeard = 0;
+
+LRESULT CALLBACK countColourChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    colourChangesHeard += message == WM_SYSCOLORCHANGE ? 1 : 0;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 TEST(Painting, HighContrastPaintsInTheThemesColours) {
     TestWindow test(100, 80);
     deleteGdiObject(test.window.backgroundBrush);
@@ -177,6 +185,11 @@ TEST(Painting, HighContrastPaintsInTheThemesColours) {
     }
     highContrastOn = system;
     DeleteDC(dc);
+    // Links hear of new system colours only from their top-level window.
+    colourChangesHeard = 0;
+    SetWindowSubclass(test.window.controls[link].hwnd, countColourChanges, 1, 0);
+    SendMessageW(test.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(colourChangesHeard, 1);
 }
 
 TEST(Painting, EditColoursPassOnUnknownControlsAndControlsWithoutABrush) {

@@ -7,11 +7,16 @@
 //   e2e_tool state <app>            "blocked <n> <total>": ProgIds that carry both markers
 //   e2e_tool fileexts               "<subkeys> <owner> <entries>" then one line per entry
 //   e2e_tool drop-fileexts          deletes the association key itself (Method 1 then fails)
-//   e2e_tool box                    "<visible> <width> <height>" of the message box, if any
+//   e2e_tool drop-apps <app>...     deletes the apps' ProgIds, as on a PC without those apps
+//   e2e_tool protect <extension>... makes the extension keys ones that cannot be deleted
+//   e2e_tool box                    "<visible> <width> <height>" of the message box, then its text
 //   e2e_tool close                  asks the main window to close
 //   e2e_tool focus                  "<x> <y>": where the control with the keyboard focus lies
-//   e2e_tool accessible             "<role> <pressed> <name>" of each control, as screen readers read it
+//   e2e_tool accessible             "<role> <pressed> <unavailable> <name>|<description>" of each
+//                                   control, as screen readers read them
+//   e2e_tool tooltip                the text of the tooltip on the screen, if any
 #include <windows.h>
+#include <commctrl.h>
 #include <oleacc.h>
 #include <sddl.h>
 
@@ -23,6 +28,7 @@
 #include "remedies/app_blocking.h"
 #include "support/acl_reading.h"
 #include "support/realistic_registry.h"
+#include "support/scratch_key.h"
 #include "support/user_sid.h"
 
 namespace {
@@ -90,6 +96,35 @@ int FileExtsState(const RealisticRegistry& registry) {
     return 0;
 }
 
+// Made with a subkey of its own, whose children nobody may list: it cannot be emptied, so
+// it cannot be deleted, as Windows refuses other programs some extensions.
+std::wstring ProtectedKey(const RealisticRegistry& registry, const std::wstring& extension) {
+    return registry.FileExts() + L"\\" + extension + L"\\UserChoice";
+}
+
+void DropApps(const RealisticRegistry& registry, int count, wchar_t** apps) {
+    AppCatalogue catalogue;
+    catalogue.CompilePatterns();
+    DiscoverProgIds(catalogue, registry.sid.c_str());
+    for (int i = 0; i < count; ++i) {
+        const WideStringList& progIds = catalogue.entries[_wtoi(apps[i])].progIds;
+        for (uint32_t p = 0; p < progIds.count; ++p) {
+            RawDeleteTree(HKEY_USERS, registry.UserClasses() + L"\\" + progIds.items[p].CStr());
+            RawDeleteTree(HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + progIds.items[p].CStr(),
+                          KEY_WOW64_64KEY);
+        }
+    }
+}
+
+// One line, in plain ASCII.
+std::wstring Printable(const wchar_t* text) {
+    std::wstring line = text ? text : L"";
+    for (wchar_t& c : line) {
+        c = c < 0x20 || c > 0x7E ? L'?' : c;
+    }
+    return line;
+}
+
 HWND MainWindow() {
     return FindWindowW(L"VELLORAN_DLG", L"Velloran");
 }
@@ -126,17 +161,16 @@ int AccessibleState() {
         self.lVal = CHILDID_SELF;
         VARIANT role, state;
         BSTR name = nullptr;
+        BSTR description = nullptr;
         object->get_accRole(self, &role);
         object->get_accState(self, &state);
         object->get_accName(self, &name);
-        // One line per control, in plain ASCII.
-        std::wstring text = name ? name : L"";
-        for (wchar_t& c : text) {
-            c = c < 0x20 || c > 0x7E ? L'?' : c;
-        }
-        wprintf(L"%ld %d %ls\n", role.vt == VT_I4 ? role.lVal : -1,
-                state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_PRESSED) ? 1 : 0, text.c_str());
+        object->get_accDescription(self, &description);
+        const LONG flags = state.vt == VT_I4 ? state.lVal : 0;
+        wprintf(L"%ld %d %d %ls|%ls\n", role.vt == VT_I4 ? role.lVal : -1, (flags & STATE_SYSTEM_PRESSED) ? 1 : 0,
+                (flags & STATE_SYSTEM_UNAVAILABLE) ? 1 : 0, Printable(name).c_str(), Printable(description).c_str());
         SysFreeString(name);
+        SysFreeString(description);
         object->Release();
     }
     CoUninitialize();
@@ -157,6 +191,9 @@ int wmain(int argc, wchar_t** argv) {
         RegisterRecorder(L"http", argv[2]);
         RegisterRecorder(L"ms-settings", argv[2]);
     } else if (command == L"remove") {
+        for (const std::wstring& extension : EnumerateSubkeys(HKEY_USERS, registry.FileExts(), 0)) {
+            AllowEverything(ProtectedKey(registry, extension));
+        }
         registry.Seed();  // learns the names it wrote, so that all of them go again
     } else if ((command == L"block" || command == L"unblock" || command == L"state") && argc >= 3) {
         result = AppState(registry.sid, _wtoi(argv[2]), command != L"state", command == L"block");
@@ -165,11 +202,31 @@ int wmain(int argc, wchar_t** argv) {
     } else if (command == L"drop-fileexts") {
         RegDeleteTreeW(HKEY_USERS, registry.FileExts().c_str());
         RegDeleteKeyW(HKEY_USERS, registry.FileExts().c_str());
+    } else if (command == L"drop-apps") {
+        DropApps(registry, argc - 2, argv + 2);
+    } else if (command == L"protect") {
+        for (int i = 2; i < argc; ++i) {
+            RawCreateKey(HKEY_USERS, ProtectedKey(registry, argv[i]) + L"\\Deeper");
+            DenyToCurrentUser(ProtectedKey(registry, argv[i]), KEY_READ);
+        }
     } else if (command == L"box") {
         HWND box = FindWindowW(L"_WINDOW_MsgBoxClass", nullptr);
         RECT client = {};
+        wchar_t text[2048] = {};
         if (box && GetClientRect(box, &client)) {
-            wprintf(L"%d %ld %ld\n", IsWindowVisible(box) ? 1 : 0, client.right, client.bottom);
+            GetWindowTextW(FindWindowExW(box, nullptr, L"Static", nullptr), text, 2048);
+            wprintf(L"%d %ld %ld\n%ls\n", IsWindowVisible(box) ? 1 : 0, client.right, client.bottom,
+                    Printable(text).c_str());
+        }
+    } else if (command == L"tooltip") {
+        // The main window's own tooltip control, among the desktop's windows.
+        HWND tip = nullptr;
+        do {
+            tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
+        } while (tip && GetWindow(tip, GW_OWNER) != MainWindow());
+        wchar_t text[512] = {};
+        if (tip && IsWindowVisible(tip) && SendMessageW(tip, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text))) {
+            wprintf(L"%ls\n", Printable(text).c_str());
         }
     } else if (command == L"close") {
         HWND window = MainWindow();

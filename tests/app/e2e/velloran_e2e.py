@@ -3,7 +3,7 @@
 clicked with xdotool, its window photographed, and the registry read back afterwards.
 
 Usage: velloran_e2e.py <build dir> <pictures dir> <scenario>
-Scenarios: tiles, method1, method1-fails, links, keyboard.
+Scenarios: tiles, method1, method1-fails, links, keyboard, windows11.
 The runner exports VELLORAN_X11_PREFIX and VELLORAN_X11_DISPLAY for the test display."""
 
 import os
@@ -29,6 +29,8 @@ OPENED = os.path.join(PREFIX, "drive_c", "velloran-opened.txt")
 TILES = [(10, 207, 217), (95, 200, 210), (180, 201, 211), (265, 203, 213),
          (350, 202, 212), (435, 204, 214), (520, 205, 215), (605, 206, 216)]
 NOTEPAD, PHOTOS, CHROMIUM_EDGE, MAIL = 7, 3, 0, 2
+# Not on a Windows 11 PC of today: Microsoft Edge (legacy), Mail, Movies & TV, Paint 3D.
+ABSENT = (1, 2, 4, 6)
 TILE_Y, TILE_SIZE = 305, 75
 NAMES = ["Chromium Microsoft Edge", "Microsoft Edge", "Mail", "Photos", "Movies & TV", "Groove Music", "Paint 3D",
          "Notepad"]
@@ -92,6 +94,11 @@ class Program:
     def click_tile(self, app, count=1):
         self.click(TILES[app][0] + TILE_SIZE // 2, TILE_Y + TILE_SIZE // 2, count)
 
+    def hover_tile(self, app):
+        xdotool("mousemove", "--sync", str(self.x + TILES[app][0] + 20), str(self.y + TILE_Y + 20))
+        xdotool("mousemove", "--sync", str(self.x + TILES[app][0] + TILE_SIZE // 2), str(self.y + TILE_Y + 30))
+        time.sleep(1.5)
+
     def tile_on_screen(self, app):
         shot = os.path.join(BUILD, "e2e-shot.png")
         subprocess.run(["import", "-display", DISPLAY, "-window", "root", shot], env=ENV, check=True, timeout=30)
@@ -146,8 +153,14 @@ def opened():
 
 def message_box():
     """(visible, width, height) of the toolkit's message box, or None."""
-    words = tool("box").split()
+    words = (tool("box").splitlines() or [""])[0].split()
     return tuple(int(word) for word in words) if len(words) == 3 else None
+
+
+def message_box_text():
+    """The box's text, with its line breaks as '??'."""
+    lines = tool("box").splitlines()
+    return lines[1] if len(lines) == 2 else None
 
 
 def scenario_tiles():
@@ -243,17 +256,19 @@ def focused():
 
 
 def accessible():
-    """(role, pressed, name) of each control of the window, read as a screen reader reads them."""
+    """(role, pressed, unavailable, name, description) of each control of the window, read as a
+    screen reader reads them."""
     rows = []
     for line in tool("accessible").splitlines():
-        words = line.split(" ", 2)
-        if len(words) == 3:
-            rows.append((int(words[0]), int(words[1]), words[2]))
+        words = line.split(" ", 3)
+        if len(words) == 4 and "|" in words[3]:
+            rows.append((int(words[0]), int(words[1]), int(words[2]), *words[3].split("|", 1)))
     return rows
 
 
 def tiles_as_read():
-    return [(pressed, name) for role, pressed, name in accessible() if role == ROLE_PUSHBUTTON]
+    return [(pressed, name) for role, pressed, unavailable, name, description in accessible()
+            if role == ROLE_PUSHBUTTON]
 
 
 def key(name):
@@ -266,7 +281,7 @@ def scenario_keyboard():
     check(tiles_as_read() == [(0, name) for name in NAMES],
           "screen readers read eight push buttons named for the apps, none pressed (%s)" % tiles_as_read())
     # Wine's link control leaves its markup in the name; Windows' own answers for itself.
-    names = [name for role, pressed, name in accessible()]
+    names = [row[3] for row in accessible()]
     for text in ("Check for updates", "Help", "Donate", "Reset and fix your file associations now"):
         check(any(text in name for name in names), "the link named %s is read" % text)
     check(not program.marked(CHROMIUM_EDGE), "before a key is pressed no tile shows a focus mark")
@@ -305,8 +320,63 @@ def scenario_keyboard():
     check(program.close() == 0, "the program ends with exit code 0")
 
 
+def scenario_windows11():
+    """A Windows 11 user's PC: four of the apps are gone, and Windows protects .pdf (and here
+    eleven more file types, so that the message has more to name than it lists)."""
+    tool("drop-apps", *map(str, ABSENT))
+    protected = [".ext%04d" % i for i in range(11)]
+    tool("protect", ".pdf", *protected)
+    program = Program()
+    tiles = [row for row in accessible() if row[0] == ROLE_PUSHBUTTON]
+    check([row[2] for row in tiles] == [int(app in ABSENT) for app in range(len(TILES))],
+          "screen readers read the absent apps' tiles, and only them, as unavailable (%s)" % tiles)
+    described = ["%s is not on this PC." % name if app in ABSENT else "%s is not blocked. Click to block it." % name
+                 for app, name in enumerate(NAMES)]
+    check([row[4] for row in tiles] == described, "each tile's description names its app and its state")
+    for app in range(len(TILES)):
+        seen = program.tile_picture(app)
+        if app in ABSENT:
+            shade = sum(ImageStat.Stat(program.tile_on_screen(app).convert("L")).mean)
+            check(seen == "neither" and shade < 80, "app %d is not here: its tile is faded (%s, %.0f)" %
+                  (app, seen, shade))
+        else:
+            check(seen == "normal", "app %d is here: its tile is as before" % app)
+    program.click_tile(MAIL)
+    check(blocked_state(MAIL) == (0, 0) and tiles_as_read()[MAIL] == (0, NAMES[MAIL]) and
+          program.tile_picture(MAIL) == "neither", "a click on an absent app's tile changes nothing")
+    program.hover_tile(MAIL)
+    check(tool("tooltip") == described[MAIL], "its tooltip says so (%s)" % tool("tooltip"))
+    program.click_tile(PHOTOS)
+    program.hover_tile(NOTEPAD)
+    program.hover_tile(PHOTOS)
+    check(tool("tooltip") == "Photos is blocked. Click to unblock it.",
+          "a tile's tooltip follows its state (%s)" % tool("tooltip"))
+    for _ in range(8):
+        if focused() == "link 50":
+            break
+        key("Tab")
+    moves = []
+    for name in ("Tab", "Right", "Right", "Tab", "Left"):
+        key(name)
+        moves.append(focused())
+    check(moves == [CHROMIUM_EDGE, PHOTOS, 5, NOTEPAD, 5],
+          "Tab and the arrows pass over the absent apps' tiles (%s)" % moves)
+    before = opened()
+    program.click(60, 170)
+    box = wait_for(message_box, 10)
+    text = message_box_text() or ""
+    check(box is not None and box[1] == 450 and box[2] > 180, "the box keeps its width and grows (%s)" % (box,))
+    check(text.endswith("????Windows did not allow these file types to be reset: %s and 2 more. To change them, use "
+                        "the Settings page that opens now." % ", ".join(protected[:10])),
+          "the box names the first ten file types Windows kept, in the registry's order (%s)" % text)
+    check(tool("fileexts").split()[:1] == ["12"], "every other extension key is gone")
+    tool("close")
+    check(program.process.wait(timeout=30) == 0, "closing the window while the box is up ends the program")
+    check(opened() == before, "and no settings page opens after the window has gone")
+
+
 SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
-             "links": scenario_links, "keyboard": scenario_keyboard}
+             "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11}
 
 
 def main():

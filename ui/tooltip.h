@@ -1,0 +1,9 @@
+// Tooltips: one comctl32 tooltip control per toolkit window, with a tool for each control that asks for one.
+#pragma once
+
+#include "ui/ui_window.h"
+
+// Gives control `index` a tooltip whose text the control itself supplies each time the tip
+// shows: it receives TTN_GETDISPINFOW as WM_NOTIFY. The window's tooltip control is made at
+// the first call and destroyed with the window. False when there is no such control.
+bool addControlTooltip(UiWindow& window, int32_t index);
