@@ -35,6 +35,19 @@ ImageButton* imageButtonOf(HWND hwnd) {
     return hwnd ? reinterpret_cast<ImageButton*>(SendMessageW(hwnd, recordMessage(), 0, 0)) : nullptr;
 }
 
+ImageButton* liveImageButton(UiWindow& window, int32_t index) {
+    UiControl* control = liveControl(window, index);
+    return control ? imageButtonOf(control->hwnd) : nullptr;
+}
+
+// Screen readers are told of each change, and only of a change.
+void changeFact(const ImageButton& button, bool& fact, bool value) {
+    if (fact != value) {
+        fact = value;
+        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, button.facts.hwnd, OBJID_CLIENT, CHILDID_SELF);
+    }
+}
+
 // Focus marks show only once the keyboard has been used in the window, as Windows does.
 bool showsFocusMark(HWND hwnd) {
     return GetFocus() == hwnd && !(SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
@@ -172,23 +185,6 @@ bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, COLOR
     addControlTooltip(window, index);
     return true;
 }
-
-namespace {
-
-ImageButton* liveImageButton(UiWindow& window, int32_t index) {
-    UiControl* control = liveControl(window, index);
-    return control ? imageButtonOf(control->hwnd) : nullptr;
-}
-
-// Screen readers are told of each change, and only of a change.
-void changeFact(const ImageButton& button, bool& fact, bool value) {
-    if (fact != value) {
-        fact = value;
-        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, button.facts.hwnd, OBJID_CLIENT, CHILDID_SELF);
-    }
-}
-
-}  // namespace
 
 bool setImageButtonPressed(UiWindow& window, int32_t index, bool pressed) {
     ImageButton* button = liveImageButton(window, index);

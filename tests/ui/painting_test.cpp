@@ -186,7 +186,6 @@ TEST(Painting, HighContrastPaintsInTheThemesColours) {
     highContrastOn = system;
     DeleteDC(dc);
     // Links hear of new system colours only from their top-level window.
-    colourChangesHeard = 0;
     SetWindowSubclass(test.window.controls[link].hwnd, countColourChanges, 1, 0);
     SendMessageW(test.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(colourChangesHeard, 1);

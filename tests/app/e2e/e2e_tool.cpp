@@ -102,6 +102,7 @@ std::wstring ProtectedKey(const RealisticRegistry& registry, const std::wstring&
     return registry.FileExts() + L"\\" + extension + L"\\UserChoice";
 }
 
+// Store apps, whose ProgIds are all in the user's classes.
 void DropApps(const RealisticRegistry& registry, int count, wchar_t** apps) {
     AppCatalogue catalogue;
     catalogue.CompilePatterns();
@@ -110,8 +111,6 @@ void DropApps(const RealisticRegistry& registry, int count, wchar_t** apps) {
         const WideStringList& progIds = catalogue.entries[_wtoi(apps[i])].progIds;
         for (uint32_t p = 0; p < progIds.count; ++p) {
             RawDeleteTree(HKEY_USERS, registry.UserClasses() + L"\\" + progIds.items[p].CStr());
-            RawDeleteTree(HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + progIds.items[p].CStr(),
-                          KEY_WOW64_64KEY);
         }
     }
 }
