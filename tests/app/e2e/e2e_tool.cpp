@@ -154,7 +154,7 @@ int wmain(int argc, wchar_t** argv) {
     int result = 0;
     if (command == L"seed" && argc >= 3) {
         registry.Seed();
-        RegisterRecorder(L"http", argv[2]);
+        RegisterRecorder(L"https", argv[2]);
         RegisterRecorder(L"ms-settings", argv[2]);
     } else if (command == L"remove") {
         registry.Seed();  // learns the names it wrote, so that all of them go again
