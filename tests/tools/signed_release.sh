@@ -5,6 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work="$root/build/signing-test"
+trap 'echo "signed release: failed at line $LINENO" >&2' ERR
 export VELLORAN_DIST="$work/dist" VELLORAN_SIGN_PASSWORD=throwaway
 rm -rf "$work"
 mkdir -p "$work"
