@@ -23,7 +23,7 @@
 namespace {
 
 // The maker's web site, for the three links.
-constexpr wchar_t kMakerSite[] = L"http://www.velloran.org";
+constexpr wchar_t kMakerSite[] = L"https://www.velloran.org";
 constexpr char kProgramVersion[] = "1.9.1.0";
 
 constexpr wchar_t kClassName[] = L"VELLORAN_DLG";

@@ -187,7 +187,7 @@ int wmain(int argc, wchar_t** argv) {
     int result = 0;
     if (command == L"seed" && argc >= 3) {
         registry.Seed();
-        RegisterRecorder(L"http", argv[2]);
+        RegisterRecorder(L"https", argv[2]);
         RegisterRecorder(L"ms-settings", argv[2]);
     } else if (command == L"remove") {
         for (const std::wstring& extension : EnumerateSubkeys(HKEY_USERS, registry.FileExts(), 0)) {

@@ -232,7 +232,7 @@ def scenario_method1_fails():
 
 def scenario_links():
     program = Program()
-    site = "http://www.velloran.org"
+    site = "https://www.velloran.org"
     for (x, y), address in (((450, 10), site + "/velloran/about.php?ver=1.9.1.0"),
                             ((578, 10), site + "/velloran/"),
                             ((630, 10), site + "/donate/?product=Velloran")):
