@@ -192,7 +192,7 @@ def scenario_method1():
     lines = wait_for(lambda: opened()[len(before):], 10) or []
     check(lines == ["ms-settings:defaultapps"], "then the default-apps page opens (%s)" % lines)
     # Wine ends the idle threads of those COM calls, here and in explorer, 5 s after the last
-    # call; with nothing else running meanwhile, a new process must still find the window.
+    # call; with no other program started meanwhile, a new process must still find the window.
     time.sleep(8)
     check(tool("window") == "1", "after Settings opened, a new process still finds the window")
     state = tool("fileexts").splitlines()
