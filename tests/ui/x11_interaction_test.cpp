@@ -70,9 +70,10 @@ struct ShownWindow {
         createWindow(window, kTestClass, L"X11", 400, 300, 100, 100, static_cast<DWORD>(-1), static_cast<DWORD>(-1),
                      nullptr);
     }
+    // False also when the window could not be made: no foreground window equals no window.
     bool show() {
         showWindow(window, SW_SHOW, UI_SHOW_UPDATE | UI_SHOW_FOREGROUND | UI_SHOW_ACTIVATE);
-        return pumpUntil([&] { return GetForegroundWindow() == window.hwnd; }, 3000);
+        return window.hwnd && pumpUntil([&] { return GetForegroundWindow() == window.hwnd; }, 3000);
     }
 };
 

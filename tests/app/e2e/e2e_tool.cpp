@@ -11,6 +11,8 @@
 //   e2e_tool protect <extension>... makes the extension keys ones that cannot be deleted
 //   e2e_tool box                    "<visible> <width> <height>" of the message box, then its text
 //   e2e_tool close                  asks the main window to close
+//   e2e_tool window                 "1" when a new process finds the main window, else "0"
+//   e2e_tool hold                   keeps the desktop and its shell up until ended (tools/dev)
 //   e2e_tool focus                  "<x> <y>": where the control with the keyboard focus lies
 //   e2e_tool accessible             "<role> <pressed> <unavailable> <name>|<description>" of each
 //                                   control, as screen readers read them
@@ -176,6 +178,33 @@ int AccessibleState() {
     return 0;
 }
 
+DWORD WINAPI SleepForever(void*) {
+    Sleep(INFINITE);
+    return 0;
+}
+
+// Wine 8 closes a desktop, and ends its explorer, a second after a thread leaves it while the
+// desktop's threads equal explorer's; a leaving explorer thread still counts on explorer's
+// side, so the desktop goes when an idle explorer thread ends while other programs have
+// exactly one thread there (a test, or Velloran between COM calls). The next program then
+// starts explorer itself, and when explorer is not ready within 10 s that program gets a
+// desktop without a display driver, where no window can be made. A Windows desktop lasts as
+// long as the session: two threads here, and explorer started from here, give the tests that.
+int HoldDesktop() {
+    HWND probe = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HANDLE second = probe ? CreateThread(nullptr, 0, SleepForever, nullptr, 0, nullptr) : nullptr;
+    if (!second) {
+        wprintf(L"no window can be made on this desktop\n");
+        return 1;
+    }
+    CloseHandle(second);
+    DestroyWindow(probe);
+    wprintf(L"ready\n");
+    fflush(stdout);
+    Sleep(INFINITE);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -230,6 +259,10 @@ int wmain(int argc, wchar_t** argv) {
     } else if (command == L"close") {
         HWND window = MainWindow();
         result = window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    } else if (command == L"window") {
+        wprintf(L"%d\n", MainWindow() ? 1 : 0);
+    } else if (command == L"hold") {
+        result = HoldDesktop();
     } else if (command == L"focus") {
         result = FocusState();
     } else if (command == L"accessible") {
