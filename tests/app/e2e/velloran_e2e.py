@@ -99,8 +99,9 @@ class Program:
         time.sleep(1.5)
 
     def tile_on_screen(self, app):
-        # Away from the tiles, so that no tooltip covers them.
-        xdotool("mousemove", "--sync", str(self.x + 2), str(self.y + 2))
+        # Away from the tiles, so that no tooltip covers them; without --sync, which waits for a
+        # pointer already there to move (15 s).
+        xdotool("mousemove", str(self.x + 2), str(self.y + 2))
         time.sleep(0.5)
         shot = os.path.join(BUILD, "e2e-shot.png")
         subprocess.run(["import", "-display", DISPLAY, "-window", "root", shot], env=ENV, check=True, timeout=30)
