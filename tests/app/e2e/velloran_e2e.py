@@ -73,12 +73,14 @@ def wait_for(predicate, seconds=20.0):
 def settled(read, done, seconds=10.0):
     """read()'s value once done(value) holds, or its last value when `seconds` pass first: under
     load the program may take longer than a key press's pause to act on it."""
-    value = read()
-    deadline = time.time() + seconds
-    while not done(value) and time.time() < deadline:
-        time.sleep(0.2)
-        value = read()
-    return value
+    values = []
+
+    def ready():
+        values.append(read())
+        return done(values[-1])
+
+    wait_for(ready, seconds)
+    return values[-1]
 
 
 def focus_on(expected):
@@ -330,8 +332,9 @@ def scenario_keyboard():
     check(program.marked(CHROMIUM_EDGE), "and keeps its focus mark")
     check(tiles_as_read()[CHROMIUM_EDGE] == (1, NAMES[CHROMIUM_EDGE]), "screen readers read it as pressed")
     key("Right")
-    check(focus_on(CHROMIUM_EDGE + 1) == CHROMIUM_EDGE + 1 and program.marked(CHROMIUM_EDGE + 1) and not program.marked(CHROMIUM_EDGE),
-          "Right moves the focus and its mark to the next tile")
+    now = focus_on(CHROMIUM_EDGE + 1)
+    check(now == CHROMIUM_EDGE + 1 and program.marked(CHROMIUM_EDGE + 1) and not program.marked(CHROMIUM_EDGE),
+          "Right moves the focus and its mark to the next tile (%s)" % now)
     key("Return")
     marked, total = all_blocked(CHROMIUM_EDGE + 1)
     check(total > 0 and marked == total, "Enter blocks that app (%d of %d)" % (marked, total))
