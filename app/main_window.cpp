@@ -11,6 +11,7 @@
 #include "remedies/app_blocking.h"
 #include "remedies/reset_and_fix.h"
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/event_loop.h"
 #include "ui/image_button.h"
 #include "ui/image_control.h"
@@ -62,6 +63,18 @@ constexpr wchar_t kTileUnblocked[] = L" is not blocked. Click to block it.";
 constexpr wchar_t kTileBlocked[] = L" is blocked. Click to unblock it.";
 constexpr wchar_t kTileAbsent[] = L" is not on this PC.";
 
+// A square picture resource and its place in the window, in units.
+struct PlacedPicture {
+    uint16_t id;
+    int32_t x;
+    int32_t y;
+    int32_t size;
+};
+constexpr PlacedPicture kEmblem{220, 10, 10, 64};
+constexpr PlacedPicture kRepairArrow{221, 10, 153, 32};
+// Every picture is also drawn at twice its size, under its id plus this, for scales above 100 %.
+constexpr uint16_t kLargePictureOffset = 100;
+
 constexpr int32_t kTileY = 305;
 constexpr int32_t kTileSize = 75;
 // The band the tiles stand in; an absent app's picture fades into it.
@@ -79,7 +92,10 @@ struct MainWindow {
     int32_t helpLink = 0;
     int32_t donateLink = 0;
     int32_t method1Link = 0;
+    int32_t emblem = 0;
+    int32_t repairArrow = 0;
     int32_t tiles[kAppCount] = {};
+    bool tileBlocked[kAppCount] = {};
 
     MainWindow(HINSTANCE module, const wchar_t* userSid) : instance(module), sid(userSid) {}
 
@@ -89,7 +105,11 @@ struct MainWindow {
     void AdoptIcons();
     void SetFont(double pointSize, int32_t textColour);
     void AddTiles();
+    HBITMAP Picture(const PlacedPicture& picture);
     HBITMAP TilePicture(int app, bool blocked);
+    int32_t AddPicture(HBITMAP bitmap, const PlacedPicture& picture);
+    void ShowPicture(int32_t index, HBITMAP bitmap, int32_t size);
+    static void Rescale(void* context);
     void ShowTileState(int app, bool blocked);
     void DescribeTile(int app, bool blocked);
     void RunMethod1();
@@ -99,6 +119,8 @@ struct MainWindow {
 
 bool MainWindow::Build() {
     window.eventTarget = &event;
+    window.dpiChanged = Rescale;
+    window.dpiContext = this;
     if (!createWindow(window, kClassName, kTitle, kClientWidth, kClientHeight, -1, -1, static_cast<DWORD>(-1),
                       static_cast<DWORD>(-1), nullptr)) {
         return false;
@@ -106,7 +128,7 @@ bool MainWindow::Build() {
     PaintBackground();
     AdoptIcons();
     SetFont(12.0, 0x905030);
-    addResourceImage(window, instance, MAKEINTRESOURCEW(220), 10, 10, 64, 64);
+    emblem = AddPicture(Picture(kEmblem), kEmblem);
     addLabel(window, kHeadline, 90, 35, 600, 20);
     SetFont(10.0, 0x307080);
     updatesLink = addLink(window, kUpdatesLink, 440, 2, 120, 18);
@@ -117,7 +139,7 @@ bool MainWindow::Build() {
     setLinkDefaultColours(window);
     window.nextTextColour = 0;
     addLabel(window, kMethod1Text, 10, 75, 670, 65);
-    addResourceImage(window, instance, MAKEINTRESOURCEW(221), 10, 153, 32, 32);
+    repairArrow = AddPicture(Picture(kRepairArrow), kRepairArrow);
     method1Link = addLink(window, kMethod1Link, 50, 160, 670, 20);
     setLastControlFontSize(window, 11.0);
     setLinkDefaultColours(window);
@@ -133,12 +155,15 @@ bool MainWindow::Build() {
 // A light gradient behind the texts, a thin strip that the window colour shows through, and
 // a dark band that the tiles stand in.
 void MainWindow::PaintBackground() {
-    Gdiplus::Bitmap canvas(kClientWidth, kClientHeight, PixelFormat32bppARGB);
+    Gdiplus::Bitmap canvas(window.clientWidth, window.clientHeight, PixelFormat32bppARGB);
     if (canvas.GetLastStatus() != Gdiplus::Ok) {
         return;
     }
     {
         Gdiplus::Graphics graphics(&canvas);
+        // Drawn in units, at the window's scale.
+        const auto scale = static_cast<Gdiplus::REAL>(window.dpi) / USER_DEFAULT_SCREEN_DPI;
+        graphics.ScaleTransform(scale, scale);
         Gdiplus::LinearGradientBrush gradient(Gdiplus::Rect(0, 0, 10, 280), Gdiplus::Color(0xFFFEFEFE),
                                               Gdiplus::Color(0xFFFFFFFF), Gdiplus::LinearGradientModeForwardDiagonal);
         gradient.SetWrapMode(Gdiplus::WrapModeTile);
@@ -149,11 +174,11 @@ void MainWindow::PaintBackground() {
     setBackgroundImage(window, &canvas, 0, 0);
 }
 
-// Icons 101 and 102 at the system's sizes, in place of the pair that the toolkit took from
-// the program file's first icon group.
+// Icons 101 and 102 at the system's sizes for the window's DPI, in place of the pair that the
+// toolkit took from the program file's first icon group.
 void MainWindow::AdoptIcons() {
-    const int large = GetSystemMetrics(SM_CXICON);
-    const int small = GetSystemMetrics(SM_CXSMICON);
+    const int large = systemMetricForDpi(SM_CXICON, window.dpi);
+    const int small = systemMetricForDpi(SM_CXSMICON, window.dpi);
     setWindowIcons(window, static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(101), IMAGE_ICON, large, large, 0)),
                    static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(102), IMAGE_ICON, small, small, 0)));
 }
@@ -176,15 +201,8 @@ void MainWindow::AddTiles() {
         const AppEntry& entry = catalogue.entries[app];
         const bool present = entry.progIds.count > 0;
         const bool blocked = present && IsAppBlocked(sid, entry.progIds);
-        if (present) {
-            const uint16_t picture = blocked ? entry.blockedImageId : entry.normalImageId;
-            tiles[app] = addResourceImage(window, instance, MAKEINTRESOURCEW(picture), entry.tileX, kTileY, kTileSize,
-                                          kTileSize);
-        } else {
-            HBITMAP faded = TilePicture(app, false);
-            tiles[app] = addImage(window, faded, entry.tileX, kTileY, kTileSize, kTileSize);
-            DeleteObject(faded);
-        }
+        tiles[app] = AddPicture(TilePicture(app, blocked), {0, entry.tileX, kTileY, kTileSize});
+        tileBlocked[app] = blocked;
         if (UiControl* tile = liveControl(window, tiles[app])) {
             tile->icon = present ? hand : arrow;
         }
@@ -194,14 +212,37 @@ void MainWindow::AddTiles() {
     }
 }
 
-// The tile's picture for the app's state, at the tile's size; null when it cannot be loaded.
+// The picture at the size of its place for the window's DPI; null when it cannot be loaded.
+HBITMAP MainWindow::Picture(const PlacedPicture& picture) {
+    const RECT place = unitRectToPixels(picture.x, picture.y, picture.size, picture.size, window.dpi);
+    return loadPicture(instance, MAKEINTRESOURCEW(picture.id), MAKEINTRESOURCEW(picture.id + kLargePictureOffset),
+                       window.dpi, place.right - place.left, place.bottom - place.top);
+}
+
+// An image control at the picture's place showing `bitmap`, which it lets go.
+int32_t MainWindow::AddPicture(HBITMAP bitmap, const PlacedPicture& picture) {
+    const int32_t index = addImage(window, bitmap, picture.x, picture.y, picture.size, picture.size);
+    if (bitmap) {
+        DeleteObject(bitmap);
+    }
+    return index;
+}
+
+// The tile's picture for the app's state; an absent app's is faded. Null when it cannot be loaded.
 HBITMAP MainWindow::TilePicture(int app, bool blocked) {
     const AppEntry& entry = catalogue.entries[app];
     const uint16_t imageId = blocked ? entry.blockedImageId : entry.normalImageId;
-    std::unique_ptr<Gdiplus::Bitmap> picture(
-        loadImageResource(instance, MAKEINTRESOURCEW(imageId), kTileSize, kTileSize));
-    if (picture && entry.progIds.count == 0) {
-        picture.reset(fadedImage(picture.get(), kBandColour, kTileSize, kTileSize));
+    if (entry.progIds.count > 0) {
+        return Picture({imageId, entry.tileX, kTileY, kTileSize});
+    }
+    const RECT place = unitRectToPixels(entry.tileX, kTileY, kTileSize, kTileSize, window.dpi);
+    const int32_t width = place.right - place.left;
+    const int32_t height = place.bottom - place.top;
+    std::unique_ptr<Gdiplus::Bitmap> picture(loadImageForDpi(instance, MAKEINTRESOURCEW(imageId),
+                                                             MAKEINTRESOURCEW(imageId + kLargePictureOffset),
+                                                             window.dpi, width, height));
+    if (picture) {
+        picture.reset(fadedImage(picture.get(), kBandColour, width, height));
     }
     HBITMAP bitmap = nullptr;
     if (picture) {
@@ -210,14 +251,32 @@ HBITMAP MainWindow::TilePicture(int app, bool blocked) {
     return bitmap;
 }
 
-// The tile's picture, and what screen readers say of it: a blocked app's tile is pressed.
-void MainWindow::ShowTileState(int app, bool blocked) {
-    HBITMAP bitmap = TilePicture(app, blocked);
-    setControlImage(window, tiles[app], bitmap, kTileSize, kTileSize);
+// Shows `bitmap` in image control `index`, and lets it go.
+void MainWindow::ShowPicture(int32_t index, HBITMAP bitmap, int32_t size) {
+    setControlImage(window, index, bitmap, size, size);
     if (bitmap) {
         DeleteObject(bitmap);
     }
+}
+
+// The tile's picture, and what screen readers say of it: a blocked app's tile is pressed.
+void MainWindow::ShowTileState(int app, bool blocked) {
+    ShowPicture(tiles[app], TilePicture(app, blocked), kTileSize);
+    tileBlocked[app] = blocked;
     DescribeTile(app, blocked);
+}
+
+// The window moved to a monitor of another scale: the toolkit has laid it out again, and the
+// background, pictures and icons are drawn again for the new DPI.
+void MainWindow::Rescale(void* context) {
+    MainWindow& main = *static_cast<MainWindow*>(context);
+    main.PaintBackground();
+    main.AdoptIcons();
+    main.ShowPicture(main.emblem, main.Picture(kEmblem), kEmblem.size);
+    main.ShowPicture(main.repairArrow, main.Picture(kRepairArrow), kRepairArrow.size);
+    for (int app = 0; app < kAppCount; ++app) {
+        main.ShowPicture(main.tiles[app], main.TilePicture(app, main.tileBlocked[app]), kTileSize);
+    }
 }
 
 // What the tooltip says and screen readers read: the app's name and what a click does.

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "ui/dpi.h"
 #include "ui/event_loop.h"
 #include "ui/object_ledger.h"
 
@@ -32,9 +33,18 @@ bool ensureControlCapacity(UiWindow& window) {
     return true;
 }
 
-HFONT createControlFont(const UiWindow& window, double pointSize, int32_t weight) {
+namespace {
+
+// The character height of a font of pointSize (8.5 below 1) at dpi, as CreateFont takes it.
+int32_t fontHeight(double pointSize, UINT dpi) {
     double size = pointSize < 1 ? 8.5 : pointSize;
-    auto height = static_cast<int32_t>(-(size * 96 / 72));
+    return static_cast<int32_t>(-(size * dpi / 72));
+}
+
+}  // namespace
+
+HFONT createControlFont(const UiWindow& window, double pointSize, int32_t weight) {
+    const int32_t height = fontHeight(pointSize, window.dpi);
     // Bit 0 of the style (the default style 1) changes nothing: the weight decides boldness.
     return heldGdiObject(CreateFontW(height, 0, 0, 0, weight < 1 ? FW_NORMAL : weight, (window.fontStyle >> 1) & 1,
                                      (window.fontStyle >> 2) & 1, (window.fontStyle >> 3) & 1, DEFAULT_CHARSET,
@@ -53,6 +63,7 @@ int32_t registerControl(UiWindow& window, int32_t kind, HWND hwnd) {
     if (window.fontSize != 0 && hwnd) {
         // Kept in the slot so that removing the control deletes it.
         slot.font = createControlFont(window, window.fontSize, window.fontWeight);
+        slot.fontPoints = window.fontSize;
         if (slot.font) {
             SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(slot.font), FALSE);
         }
@@ -67,8 +78,9 @@ int32_t registerControl(UiWindow& window, int32_t kind, HWND hwnd) {
     window.nextStartsGroup = 0;
     if (slot.flags & UI_LAYOUT_MASK) {
         GetClientRect(window.hwnd, &window.scratchRect);
-        slot.parentWidth = window.scratchRect.right - window.scratchRect.left;
-        slot.parentHeight = window.scratchRect.bottom - window.scratchRect.top;
+        const int dpi = static_cast<int>(window.dpi);
+        slot.parentWidth = MulDiv(window.scratchRect.right - window.scratchRect.left, USER_DEFAULT_SCREEN_DPI, dpi);
+        slot.parentHeight = MulDiv(window.scratchRect.bottom - window.scratchRect.top, USER_DEFAULT_SCREEN_DPI, dpi);
     }
     return n;
 }
@@ -86,7 +98,9 @@ int32_t addChildControl(UiWindow& window,
     if (window.nextStartsGroup) {
         style |= WS_GROUP;
     }
-    HWND hwnd = heldUserObject(CreateWindowExW(0, className, text, style, x, y, width, height, window.controlParent,
+    const RECT place = unitRectToPixels(x, y, width, height, window.dpi);
+    HWND hwnd = heldUserObject(CreateWindowExW(0, className, text, style, place.left, place.top,
+                                               place.right - place.left, place.bottom - place.top, window.controlParent,
                                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(window.controlCount + 1)),
                                                window.instance, nullptr));
     if (!hwnd) {
@@ -139,7 +153,23 @@ bool setLastControlFontSize(UiWindow& window, double pointSize) {
     SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     deleteGdiObject(control->font);
     control->font = font;
+    control->fontPoints = pointSize;
     return true;
+}
+
+void rescaleControlFont(const UiWindow& window, UiControl& control) {
+    LOGFONTW shape{};
+    if (!control.font || !GetObjectW(control.font, sizeof(shape), &shape)) {
+        return;
+    }
+    shape.lfHeight = fontHeight(control.fontPoints, window.dpi);
+    HFONT font = heldGdiObject(CreateFontIndirectW(&shape));
+    if (!font) {
+        return;
+    }
+    SendMessageW(control.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    deleteGdiObject(control.font);
+    control.font = font;
 }
 
 bool removeControl(UiWindow& window, int32_t index) {

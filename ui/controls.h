@@ -11,7 +11,7 @@ bool ensureControlCapacity(UiWindow& window);
 int32_t registerControl(UiWindow& window, int32_t kind, HWND hwnd);
 
 // Creates a child control of the window's `controlParent` with the identifier it is about to
-// get, registers it and records its placement. Returns the index or 0.
+// get, at a place given in units, registers it and records its placement. Returns the index or 0.
 int32_t addChildControl(UiWindow& window,
                         int32_t kind,
                         const wchar_t* className,
@@ -27,11 +27,15 @@ UiControl* liveControl(UiWindow& window, int32_t index);
 // The slot whose window is `hwnd`, found through its identifier, or null.
 UiControl* controlOfHandle(UiWindow& window, HWND hwnd);
 
-// A font of `pointSize` (8.5 below 1) with the window's font fields; weight 0 takes theirs.
+// A font of `pointSize` (8.5 below 1) at the window's DPI with its font fields; weight 0
+// takes theirs.
 HFONT createControlFont(const UiWindow& window, double pointSize, int32_t weight);
 
 // Gives the last registered control its own font of that point size.
 bool setLastControlFontSize(UiWindow& window, double pointSize);
+
+// Makes the control's font again at the window's DPI, keeping its face, size and style.
+void rescaleControlFont(const UiWindow& window, UiControl& control);
 
 // Invalidates, with erase, the area that `control` covers in its parent.
 void invalidateInParent(HWND control);

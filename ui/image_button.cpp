@@ -6,6 +6,7 @@
 
 #include "ui/button_accessible.h"
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/object_ledger.h"
 #include "ui/painting.h"
 #include "ui/tooltip.h"
@@ -59,7 +60,7 @@ void drawFocusMark(HWND hwnd, COLORREF colour) {
     // In high contrast the tiles stand on the theme's window colour, where its text colour stands out.
     HBRUSH brush = heldGdiObject(CreateSolidBrush(highContrastOn() ? GetSysColor(COLOR_WINDOWTEXT) : colour));
     if (dc && brush && GetClientRect(hwnd, &edge)) {
-        for (int i = 0; i < kMarkWidth; ++i) {
+        for (int i = 0, width = unitsToPixels(kMarkWidth, windowDpi(hwnd)); i < width; ++i) {
             FrameRect(dc, &edge, brush);
             InflateRect(&edge, -1, -1);
         }

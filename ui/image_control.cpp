@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/images.h"
 #include "ui/object_ledger.h"
 
@@ -38,22 +39,29 @@ int32_t addImage(UiWindow& window, HBITMAP bitmap, int32_t x, int32_t y, int32_t
     return index;
 }
 
-int32_t addResourceImage(UiWindow& window,
-                         HMODULE module,
-                         const wchar_t* id,
-                         int32_t x,
-                         int32_t y,
-                         int32_t width,
-                         int32_t height) {
+HBITMAP loadPicture(HMODULE module, const wchar_t* id, const wchar_t* largeId, UINT dpi, int32_t width, int32_t height) {
     HBITMAP picture = nullptr;
-    std::unique_ptr<Gdiplus::Bitmap> loaded(loadImageResource(module, id, width, height));
+    std::unique_ptr<Gdiplus::Bitmap> loaded(loadImageForDpi(module, id, largeId, dpi, width, height));
     if (loaded) {
         Gdiplus::Bitmap canvas(width, height, PixelFormat32bppPARGB);
         if (canvas.GetLastStatus() == Gdiplus::Ok && scaleImageInto(loaded.get(), &canvas, width, height)) {
             canvas.GetHBITMAP(Gdiplus::Color(0), &picture);
-            heldGdiObject(picture);
         }
     }
+    return picture;
+}
+
+int32_t addResourceImage(UiWindow& window,
+                         HMODULE module,
+                         const wchar_t* id,
+                         const wchar_t* largeId,
+                         int32_t x,
+                         int32_t y,
+                         int32_t width,
+                         int32_t height) {
+    const RECT place = unitRectToPixels(x, y, width, height, window.dpi);
+    HBITMAP picture = heldGdiObject(
+        loadPicture(module, id, largeId, window.dpi, place.right - place.left, place.bottom - place.top));
     int32_t index = addImage(window, picture, x, y, width, height);
     deleteGdiObject(picture);
     return index;
@@ -64,7 +72,9 @@ bool setControlImage(UiWindow& window, int32_t index, HBITMAP bitmap, int32_t wi
     if (!control || control->kind != UI_KIND_IMAGE) {
         return false;
     }
-    HBITMAP blank = bitmap ? nullptr : heldGdiObject(createBlankDib(width, height));
+    HBITMAP blank = bitmap ? nullptr
+                           : heldGdiObject(createBlankDib(unitsToPixels(width, window.dpi),
+                                                          unitsToPixels(height, window.dpi)));
     HBITMAP old = static_cast<HBITMAP>(control->extra);
     HBITMAP copy = copyBitmap(bitmap ? bitmap : blank);
     control->extra = copy;

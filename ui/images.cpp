@@ -75,6 +75,17 @@ Gdiplus::Bitmap* loadImageResource(HMODULE module, const wchar_t* id, int32_t wi
     return scaled;
 }
 
+Gdiplus::Bitmap* loadImageForDpi(HMODULE module,
+                                 const wchar_t* id,
+                                 const wchar_t* largeId,
+                                 UINT dpi,
+                                 int32_t width,
+                                 int32_t height) {
+    Gdiplus::Bitmap* large =
+        largeId && dpi > USER_DEFAULT_SCREEN_DPI ? loadImageResource(module, largeId, width, height) : nullptr;
+    return large ? large : loadImageResource(module, id, width, height);
+}
+
 bool scaleImageInto(Gdiplus::Image* source, Gdiplus::Image* target, int32_t width, int32_t height) {
     if (!source || !target) {
         return false;

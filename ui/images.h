@@ -16,6 +16,15 @@ constexpr Gdiplus::ARGB UI_WINDOW_BACKGROUND_ARGB = 0x00FEFEFE;
 // own). The caller owns the result; null when the resource is missing or undecodable.
 Gdiplus::Bitmap* loadImageResource(HMODULE module, const wchar_t* id, int32_t width, int32_t height);
 
+// Resource `id` as loadImageResource gives it; at more than 96 DPI `largeId` instead (the
+// same picture at twice its size, sharper once scaled down), when given and there.
+Gdiplus::Bitmap* loadImageForDpi(HMODULE module,
+                                 const wchar_t* id,
+                                 const wchar_t* largeId,
+                                 UINT dpi,
+                                 int32_t width,
+                                 int32_t height);
+
 // Draws all of source into (0, 0, width, height) of target with the high-quality filter.
 bool scaleImageInto(Gdiplus::Image* source, Gdiplus::Image* target, int32_t width, int32_t height);
 

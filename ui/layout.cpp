@@ -1,7 +1,8 @@
-// Layout: moving and sizing anchored controls when their window's client area changes.
+// Layout: moving and sizing controls when their window's client area or DPI changes.
 #include "ui/layout.h"
 
 #include "ui/controls.h"
+#include "ui/dpi.h"
 
 bool placeOnAxis(const LayoutAxis& axis, uint32_t flags, const LayoutBits& bits, int32_t& offset, int32_t& extent) {
     const int32_t stored = axis.offset;
@@ -35,14 +36,19 @@ bool placeOnAxis(const LayoutAxis& axis, uint32_t flags, const LayoutBits& bits,
     return true;
 }
 
-bool layoutControls(UiWindow& window, HWND hwnd) {
+namespace {
+
+// Places the controls for the client size and DPI. With `rescale` every control the toolkit
+// placed moves to its place at the DPI, even when the client size did not change; otherwise
+// only controls with layout bits move, and only when it did.
+bool placeControls(UiWindow& window, HWND hwnd, bool rescale) {
     if (!hwnd || hwnd != window.hwnd || !window.controls || window.controlCount < 1 ||
         (GetWindowLongW(hwnd, GWL_STYLE) & WS_MINIMIZE) || !GetClientRect(hwnd, &window.currentClient)) {
         return false;
     }
     int32_t w = window.currentClient.right - window.currentClient.left;
     int32_t h = window.currentClient.bottom - window.currentClient.top;
-    if (w == window.clientRect.right && h == window.clientRect.bottom) {
+    if (!rescale && w == window.clientRect.right && h == window.clientRect.bottom) {
         return false;
     }
     window.clientRect = {0, 0, w, h};
@@ -52,39 +58,37 @@ bool layoutControls(UiWindow& window, HWND hwnd) {
     }
     for (int32_t i = 1; i <= window.controlCount; ++i) {
         UiControl& control = window.controls[i];
-        if (!control.index || !control.hwnd || !(control.flags & UI_LAYOUT_MASK)) {
+        const bool laidOut = control.flags & UI_LAYOUT_MASK;
+        // A control registered after it was made elsewhere has no placement of the toolkit's.
+        const bool placed = control.width != 0 || control.height != 0;
+        if (!control.index || !control.hwnd || !(laidOut || (rescale && placed))) {
             continue;
         }
-        int32_t x = 0;
-        int32_t width = 0;
-        int32_t y = 0;
-        int32_t height = 0;
-        bool placedX =
-            placeOnAxis({control.x, control.width, control.parentWidth, w}, control.flags, kHorizontalBits, x, width);
-        bool placedY =
-            placeOnAxis({control.y, control.height, control.parentHeight, h}, control.flags, kVerticalBits, y, height);
+        const RECT unit = unitRectToPixels(control.x, control.y, control.width, control.height, window.dpi);
+        int32_t x = unit.left;
+        int32_t width = unit.right - unit.left;
+        int32_t y = unit.top;
+        int32_t height = unit.bottom - unit.top;
+        bool placedX = !laidOut;
+        bool placedY = !laidOut;
+        if (laidOut) {
+            const int32_t parentWidth = unitsToPixels(control.parentWidth, window.dpi);
+            const int32_t parentHeight = unitsToPixels(control.parentHeight, window.dpi);
+            placedX = placeOnAxis({x, width, parentWidth, w}, control.flags, kHorizontalBits, x, width);
+            placedY = placeOnAxis({y, height, parentHeight, h}, control.flags, kVerticalBits, y, height);
+        }
         HWND parent = GetParent(control.hwnd);
-        if (!placedX || !placedY) {
-            if (GetWindowRect(control.hwnd, &window.scratchRect2)) {
-                MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window.scratchRect2), 2);
-                const RECT& current = window.scratchRect2;
-                if (!placedX) {
-                    x = current.left;
-                    width = current.right - current.left;
-                }
-                if (!placedY) {
-                    y = current.top;
-                    height = current.bottom - current.top;
-                }
-            } else {
-                if (!placedX) {
-                    x = control.x;
-                    width = control.width;
-                }
-                if (!placedY) {
-                    y = control.y;
-                    height = control.height;
-                }
+        // An axis no rule steers keeps the control's current place, or its own at a new DPI.
+        if ((!placedX || !placedY) && !rescale && GetWindowRect(control.hwnd, &window.scratchRect2)) {
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&window.scratchRect2), 2);
+            const RECT& current = window.scratchRect2;
+            if (!placedX) {
+                x = current.left;
+                width = current.right - current.left;
+            }
+            if (!placedY) {
+                y = current.top;
+                height = current.bottom - current.top;
             }
         }
         if (parent == hwnd) {
@@ -100,4 +104,35 @@ bool layoutControls(UiWindow& window, HWND hwnd) {
         }
     }
     return EndDeferWindowPos(batch) != 0;
+}
+
+}  // namespace
+
+bool layoutControls(UiWindow& window, HWND hwnd) {
+    return placeControls(window, hwnd, false);
+}
+
+bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested) {
+    if (!window.hwnd || dpi == 0) {
+        return false;
+    }
+    window.dpi = dpi;
+    for (int32_t i = 1; i <= window.controlCount; ++i) {
+        if (window.controls[i].index) {
+            rescaleControlFont(window, window.controls[i]);
+        }
+    }
+    if (suggested) {
+        SetWindowPos(window.hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    }
+    GetClientRect(window.hwnd, &window.scratchRect);
+    window.clientWidth = window.scratchRect.right;
+    window.clientHeight = window.scratchRect.bottom;
+    placeControls(window, window.hwnd, true);
+    if (window.dpiChanged) {
+        window.dpiChanged(window.dpiContext);
+    }
+    RedrawWindow(window.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    return true;
 }

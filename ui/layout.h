@@ -1,4 +1,4 @@
-// Layout: moving and sizing anchored controls when their window's client area changes.
+// Layout: moving and sizing controls when their window's client area or DPI changes.
 #pragma once
 
 #include "ui/ui_window.h"
@@ -6,6 +6,11 @@
 // Lays out the controls of `window` (whose own handle hwnd must be) for the current client
 // size, from each control's placement at creation. False when nothing was done.
 bool layoutControls(UiWindow& window, HWND hwnd);
+
+// WM_DPICHANGED: the window takes `dpi`, moves to `suggested` (the system's rectangle for it;
+// null keeps its own), makes its controls' fonts again, puts every control at its place for
+// the DPI, lets its maker draw again (`dpiChanged`) and repaints. False without a window.
+bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested);
 
 // One axis of a control's placement: its stored offset and extent, and the parent's extent
 // at the control's creation and now.

@@ -4,6 +4,7 @@
 #include "ui/button.h"
 #include "ui/control_state.h"
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/event_loop.h"
 #include "ui/images.h"
 #include "ui/label.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr wchar_t kBoxClass[] = L"_WINDOW_MsgBoxClass";
 constexpr int32_t kFrameDiameter = 4;
+constexpr int32_t kFrameWidth = 4;
 constexpr int32_t kBandHeight = 35;
 
 void attachToOwner(UiWindow& owner, HWND box) {
@@ -29,12 +31,12 @@ void attachToOwner(UiWindow& owner, HWND box) {
     }
 }
 
-// The height that `text` takes at `width` in the window's font for new controls, wrapped
-// as a label wraps it.
+// The height in units that `text` takes at `width` units in the window's font for new
+// controls, wrapped as a label wraps it at the window's DPI.
 int32_t textHeight(const UiWindow& window, const wchar_t* text, int32_t width) {
     HDC dc = GetDC(nullptr);
     HFONT font = createControlFont(window, window.fontSize, window.fontWeight);
-    RECT area = {0, 0, width, 0};
+    RECT area = {0, 0, unitsToPixels(width, window.dpi), 0};
     if (dc) {
         HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
         DrawTextW(dc, text, -1, &area, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
@@ -42,7 +44,15 @@ int32_t textHeight(const UiWindow& window, const wchar_t* text, int32_t width) {
         ReleaseDC(nullptr, dc);
     }
     deleteGdiObject(font);
-    return area.bottom;
+    const int dpi = static_cast<int>(window.dpi);
+    return (area.bottom * USER_DEFAULT_SCREEN_DPI + dpi - 1) / dpi;
+}
+
+// The box's background is drawn for one DPI; on another it is drawn again.
+void repaintBox(void* context) {
+    UiMessageBox& box = *static_cast<UiMessageBox*>(context);
+    paintMessageBoxBackground(box.window, box.window.unitClient.width, box.window.unitClient.height,
+                              box.borderColour, box.fillColour, box.bandColour, box.cornerRadius);
 }
 
 }  // namespace
@@ -66,11 +76,15 @@ void paintMessageBoxBackground(UiWindow& window,
     if (!window.hwnd) {
         return;
     }
-    Gdiplus::Bitmap canvas(width, height, PixelFormat32bppPARGB);
-    fillRoundedRect(&canvas, 0, 0, width, height, border, kFrameDiameter);
-    fillRoundedRect(&canvas, 4, 4, width - 8, height - 8, fill, kFrameDiameter);
+    auto px = [&](int32_t units) { return unitsToPixels(units, window.dpi); };
+    const int32_t w = px(width);
+    const int32_t h = px(height);
+    const int32_t frame = px(kFrameWidth);
+    Gdiplus::Bitmap canvas(w, h, PixelFormat32bppPARGB);
+    fillRoundedRect(&canvas, 0, 0, w, h, border, px(kFrameDiameter));
+    fillRoundedRect(&canvas, frame, frame, w - 2 * frame, h - 2 * frame, fill, px(kFrameDiameter));
     if (band != fill) {
-        fillRoundedRect(&canvas, 4, height - 39, width - 8, kBandHeight, band, 0);
+        fillRoundedRect(&canvas, frame, h - px(kBandHeight + kFrameWidth), w - 2 * frame, px(kBandHeight), band, 0);
     }
     if (window.memoryDC) {
         HBITMAP bitmap = nullptr;
@@ -82,9 +96,9 @@ void paintMessageBoxBackground(UiWindow& window,
     }
     bool captioned = (GetWindowLongW(window.hwnd, GWL_STYLE) & WS_CAPTION) != 0;
     if (!captioned && cornerRadius != 0) {
-        setRoundedRegion(window.hwnd, width, height, cornerRadius);
+        setRoundedRegion(window.hwnd, w, h, px(cornerRadius));
     } else if (captioned) {
-        setWindowShape(window, cornerRadius);
+        setWindowShape(window, px(cornerRadius));
     }
 }
 
@@ -111,13 +125,17 @@ void buildMessageBox(UiMessageBox& box, UiWindow* owner, const wchar_t* text, in
     if (width < UI_BOX_MIN_WIDTH) {
         width = UI_BOX_DEFAULT_WIDTH;
     }
-    // A text longer than the box was made for makes it taller, never wider.
+    // A text longer than the box was made for makes it taller, never wider. The box opens
+    // over its owner, at the owner's DPI.
     applyFontDefaults(window);
+    window.dpi = owner && owner->hwnd ? owner->dpi : systemDpi();
     const int32_t needed = textHeight(window, text, width - 40) + 65;
     if (height < needed) {
         height = needed;
     }
     createWindow(window, kBoxClass, L"", width, height, -1, -1, WS_POPUP, static_cast<DWORD>(-1), parent);
+    window.dpiChanged = repaintBox;
+    window.dpiContext = &box;
     applyFontDefaults(window);
     window.nextTextColour = box.textColour;
     paintMessageBoxBackground(window, width, height, box.borderColour, box.fillColour, box.bandColour,

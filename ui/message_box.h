@@ -49,7 +49,7 @@ int32_t runMessageBox(UiMessageBox& box);
 void closeMessageBox(UiMessageBox& box);
 
 // Paints the box's frame, face and button band into its background and gives the window
-// its rounded outline.
+// its rounded outline; sizes are in units, drawn at the window's DPI.
 void paintMessageBoxBackground(UiWindow& window,
                                int32_t width,
                                int32_t height,

@@ -44,9 +44,11 @@ struct UiControl {
     int32_t index;
     HBRUSH backBrush;  // owned
     HFONT font;        // owned
+    double fontPoints;  // the font's size, for making it again at another DPI
     HCURSOR icon;      // not owned
     int32_t textColour;
     int32_t backColour;
+    // Where the control was placed, and its parent's client size then, in units of 1/96 inch.
     int32_t x;
     int32_t y;
     int32_t width;

@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/object_ledger.h"
 #include "ui/window_procedure.h"
 
@@ -63,7 +64,7 @@ void adoptIcons(UiWindow& window, HWND parent) {
         wchar_t* path = window.text.PrepareBuffer(kModulePathLimit + 1);
         GetModuleFileNameW(window.instance, path, kModulePathLimit);
         window.text.MarkForRecount();
-        UINT sizes = MAKELONG(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CXSMICON));
+        UINT sizes = MAKELONG(systemMetricForDpi(SM_CXICON, window.dpi), systemMetricForDpi(SM_CXSMICON, window.dpi));
         if (FAILED(SHDefExtractIconW(window.text.CStr(), 0, 0, &large, &small, sizes))) {
             return;
         }
@@ -105,6 +106,13 @@ bool registerWindowClass(UiWindow& window, const wchar_t* className) {
         return false;
     }
     return true;
+}
+
+// The window rectangle around the client size asked for, at dpi.
+RECT outerRect(const UiWindow& window, DWORD style, DWORD exStyle, UINT dpi) {
+    RECT outer = {0, 0, unitsToPixels(window.unitClient.width, dpi), unitsToPixels(window.unitClient.height, dpi)};
+    adjustWindowRectForDpi(outer, style, exStyle, dpi);
+    return outer;
 }
 
 }  // namespace
@@ -159,6 +167,8 @@ void resetState(UiWindow& window, bool clearControls) {
     window.mouseY = 0;
     window.mouseKeys = 0;
     window.hotControl = 0;
+    window.dpi = USER_DEFAULT_SCREEN_DPI;
+    window.unitClient = {};
     if (!window.instance) {
         window.instance = GetModuleHandleW(nullptr);
     }
@@ -203,13 +213,21 @@ HWND createWindow(UiWindow& window,
     if (!registerWindowClass(window, className)) {
         return nullptr;
     }
-    window.scratchRect = {0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&window.scratchRect, style, FALSE, exStyle);
-    const RECT& outer = window.scratchRect;
+    // The window opens beside its parent, or where the system puts new windows; on another
+    // monitor it is sized again below for that monitor's DPI.
+    window.unitClient = {clientWidth, clientHeight};
+    UINT dpi = parent ? windowDpi(parent) : systemDpi();
+    RECT outer = outerRect(window, style, exStyle, dpi);
     window.hwnd = heldUserObject(CreateWindowExW(exStyle, className, title, style, x, y, outer.right - outer.left,
                                                  outer.bottom - outer.top, parent, nullptr, window.instance, nullptr));
     if (!window.hwnd) {
         return nullptr;
+    }
+    window.dpi = windowDpi(window.hwnd);
+    if (window.dpi != dpi) {
+        outer = outerRect(window, style, exStyle, window.dpi);
+        SetWindowPos(window.hwnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (window.eventTarget) {
         *window.eventTarget = UiEvent{};

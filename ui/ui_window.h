@@ -128,6 +128,14 @@ struct UiWindow {
     int32_t mouseY = 0;
     int32_t mouseKeys = 0;
     int32_t hotControl = 0;
+    // Positions and sizes given to the toolkit are in units of 1/96 inch; `dpi` turns them
+    // into pixels. It follows the window's monitor (WM_DPICHANGED).
+    UINT dpi = USER_DEFAULT_SCREEN_DPI;
+    UiSize unitClient{};  // the client size asked of createWindow, in units
+    // Called once the window and its controls are laid out for a new DPI, for what only the
+    // window's maker can draw again (its background and pictures); context is passed on.
+    void (*dpiChanged)(void* context) = nullptr;
+    void* dpiContext = nullptr;  // not owned
 
     UiWindow();
     ~UiWindow();
@@ -143,9 +151,9 @@ constexpr DWORD UI_DEFAULT_EX_STYLE = WS_EX_ACCEPTFILES;
 // also forgets the control table (without freeing it: the caller does that).
 void resetState(UiWindow& window, bool clearControls);
 
-// Creates the native window with a client area of clientWidth x clientHeight. style and
-// exStyle -1 take the defaults above; x and y both -1 centre the window on parent (or on the
-// work area). Destroys an existing window first. Set `eventTarget` before calling: it is
+// Creates the native window with a client area of clientWidth x clientHeight units at the
+// window's DPI. style and exStyle -1 take the defaults above; x and y both -1 centre the
+// window on parent (or on the work area). Destroys an existing window first. Set `eventTarget` before calling: it is
 // zeroed here. Returns the new hwnd or null.
 HWND createWindow(UiWindow& window,
                   const wchar_t* className,

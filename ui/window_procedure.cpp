@@ -530,6 +530,12 @@ LRESULT handleWindowMessage(UiWindow& window, HWND hwnd, UINT message, WPARAM wP
                 RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             }
             return passed(passOn);
+        case WM_DPICHANGED:
+            // Moved to a monitor of another scale, or the scale changed: LOWORD is the new DPI.
+            if (hwnd == window.hwnd) {
+                rescaleWindow(window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            }
+            return 0;
         case CloseRequestMessage:
             // Also when a loop other than the toolkit's took it from the queue.
             post(window, hwnd, message, UI_EVENT_CLOSE);

@@ -64,6 +64,11 @@ const PictureCase kPictures[] = {
     {205, 100, 100, 2}, {206, 100, 100, 2}, {207, 100, 100, 2}, {210, 100, 100, 6}, {211, 100, 100, 6},
     {212, 100, 100, 6}, {213, 100, 100, 6}, {214, 100, 100, 6}, {215, 100, 100, 2}, {216, 100, 100, 2},
     {217, 100, 100, 2}, {220, 64, 64, 6},   {221, 48, 48, 6},
+    // The same at twice their size on the screen, for display scales above 100 %.
+    {300, 150, 150, 2}, {301, 150, 150, 2}, {302, 150, 150, 2}, {303, 150, 150, 2}, {304, 150, 150, 2},
+    {305, 150, 150, 2}, {306, 150, 150, 2}, {307, 150, 150, 2}, {310, 150, 150, 6}, {311, 150, 150, 6},
+    {312, 150, 150, 6}, {313, 150, 150, 6}, {314, 150, 150, 6}, {315, 150, 150, 2}, {316, 150, 150, 2},
+    {317, 150, 150, 2}, {320, 128, 128, 6}, {321, 64, 64, 6},
 };
 
 TEST(Resources, EveryPictureIsAnEightBitPngOfItsSizeAndColourType) {
@@ -96,6 +101,17 @@ TEST(Resources, NoTwoPicturesAreTheSame) {
         EXPECT_TRUE(std::find(seen.begin(), seen.end(), png) == seen.end()) << "same bytes as an earlier picture";
         seen.push_back(std::move(png));
     }
+}
+
+// Windows scales the window itself, blurred, unless the manifest says the program follows
+// each monitor's DPI.
+TEST(Resources, TheManifestDeclaresPerMonitorAwareness) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    std::vector<unsigned char> bytes = ResourceBytes(program.module, RT_MANIFEST, 1);
+    const std::string manifest(bytes.begin(), bytes.end());
+    EXPECT_NE(manifest.find("WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find("WindowsSettings\">true/pm</dpiAware>"), std::string::npos);
 }
 
 // A blocked app's tile is its own tile with a stop sign laid over the top right corner, all of

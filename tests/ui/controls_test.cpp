@@ -231,13 +231,13 @@ TEST(Controls, ImageControlsKeepTheirOwnCopyOfThePicture) {
 TEST(Controls, ResourceImagesAreScaledAndMissingOnesGiveAnEmptyControl) {
     TestWindow test;
     int32_t index =
-        addResourceImage(test.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_HALVES_100), 0, 0, 20, 10);
+        addResourceImage(test.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_HALVES_100), nullptr, 0, 0, 20, 10);
     ASSERT_NE(index, 0);
     BITMAP shown{};
     ASSERT_TRUE(GetObjectW(test.window.controls[index].extra, sizeof(shown), &shown));
     EXPECT_EQ(shown.bmWidth, 20);
     EXPECT_EQ(shown.bmHeight, 10);
-    int32_t missing = addResourceImage(test.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(999), 0, 0, 20, 10);
+    int32_t missing = addResourceImage(test.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(999), nullptr, 0, 0, 20, 10);
     ASSERT_NE(missing, 0);
     EXPECT_EQ(test.window.controls[missing].extra, nullptr);
 }

@@ -35,7 +35,7 @@ void windowLifetime() {
     addLink(window, L"<a href=\"https://example.invalid/\">link</a>", 10, 70, 100, 20);
     setLinkDefaultColours(window);
     setLastControlFontSize(window, 12);
-    addResourceImage(window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_EMBLEM_64), 10, 100, 64, 64);
+    addResourceImage(window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_EMBLEM_64), nullptr, 10, 100, 64, 64);
     setControlImage(window, -1, nullptr, 32, 32);
     setWindowShape(window, 12);
     ShowWindow(window.hwnd, SW_SHOW);

@@ -133,7 +133,7 @@ TEST(X11Interaction, EnterInTheMessageBoxPressesOk) {
 TEST(X11Interaction, AClickOnAnImageControlIsItsEvent) {
     ShownWindow shown;
     int32_t image =
-        addResourceImage(shown.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_SQUARE_48), 50, 60, 48, 48);
+        addResourceImage(shown.window, GetModuleHandleW(nullptr), MAKEINTRESOURCEW(TEST_SQUARE_48), nullptr, 50, 60, 48, 48);
     ASSERT_NE(image, 0);
     ASSERT_TRUE(shown.show());
     drainQueue();

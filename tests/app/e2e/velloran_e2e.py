@@ -3,7 +3,7 @@
 clicked with xdotool, its window photographed, and the registry read back afterwards.
 
 Usage: velloran_e2e.py <build dir> <pictures dir> <scenario>
-Scenarios: tiles, method1, method1-fails, links, keyboard, windows11.
+Scenarios: tiles, method1, method1-fails, links, keyboard, windows11, scale.
 The runner exports VELLORAN_X11_PREFIX and VELLORAN_X11_DISPLAY for the test display."""
 
 import os
@@ -97,10 +97,24 @@ def none_blocked(app):
     return settled(lambda: blocked_state(app)[0], lambda marked: marked == 0)
 
 
-class Program:
-    """Velloran.exe running on the test display, with its window found by its title."""
+def px(units, dpi):
+    """Units (1/96 inch) in pixels at dpi, rounded as the program rounds them."""
+    return (units * dpi + 48) // 96
 
-    def __init__(self):
+
+def difference(seen, picture, size, inner):
+    """How far `seen` is from picture resource `picture` scaled to size x size, inside `inner`."""
+    reference = Image.open(os.path.join(PICTURES, "%d.png" % picture)).convert("RGB")
+    reference = reference.resize((size, size), Image.BICUBIC).crop(inner)
+    return sum(ImageStat.Stat(ImageChops.difference(seen.crop(inner), reference)).mean)
+
+
+class Program:
+    """Velloran.exe running on the test display, with its window found by its title; places are
+    given in units, at the display's `dpi`."""
+
+    def __init__(self, dpi=96):
+        self.dpi = dpi
         self.process = subprocess.Popen([WINE, PROGRAM], env=ENV, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Velloran$").split()[:1])
@@ -114,7 +128,7 @@ class Program:
         time.sleep(1.0)  # let it paint
 
     def click(self, x, y, count=1):
-        xdotool("mousemove", "--sync", str(self.x + x), str(self.y + y))
+        xdotool("mousemove", "--sync", str(self.x + px(x, self.dpi)), str(self.y + px(y, self.dpi)))
         xdotool("click", "--repeat", str(count), "--delay", "120", "1")
         time.sleep(1.5)
 
@@ -130,23 +144,25 @@ class Program:
         # pointer already there to move (15 s).
         xdotool("mousemove", str(self.x + 2), str(self.y + 2))
         time.sleep(0.5)
+        left, top = px(TILES[app][0], self.dpi), px(TILE_Y, self.dpi)
+        return self.screen().crop((left, top, px(TILES[app][0] + TILE_SIZE, self.dpi),
+                                   px(TILE_Y + TILE_SIZE, self.dpi)))
+
+    def screen(self):
+        """The window's client area as it is on the screen."""
         shot = os.path.join(BUILD, "e2e-shot.png")
         subprocess.run(["import", "-display", DISPLAY, "-window", "root", shot], env=ENV, check=True, timeout=30)
-        left = self.x + TILES[app][0]
-        top = self.y + TILE_Y
-        return Image.open(shot).convert("RGB").crop((left, top, left + TILE_SIZE, top + TILE_SIZE))
+        area = (self.x, self.y, self.x + self.width, self.y + self.height)
+        return Image.open(shot).convert("RGB").crop(area)
 
     def tile_picture(self, app, inset=0):
         """Which of the tile's two pictures the screen shows: 'normal' or 'blocked', or 'neither' when
         the nearer one is not near (another picture, a broken one, or none at all). `inset` pixels
         along the edge are left out."""
         inner = (inset, inset, TILE_SIZE - inset, TILE_SIZE - inset)
-        seen = self.tile_on_screen(app).crop(inner)
-        distance = {}
-        for name, picture in (("normal", TILES[app][1]), ("blocked", TILES[app][2])):
-            reference = Image.open(os.path.join(PICTURES, "%d.png" % picture)).convert("RGB")
-            reference = reference.resize((TILE_SIZE, TILE_SIZE), Image.BICUBIC).crop(inner)
-            distance[name] = sum(ImageStat.Stat(ImageChops.difference(seen, reference)).mean)
+        seen = self.tile_on_screen(app)
+        distance = {name: difference(seen, picture, TILE_SIZE, inner)
+                    for name, picture in (("normal", TILES[app][1]), ("blocked", TILES[app][2]))}
         nearer = min(distance, key=distance.get)
         print("        tile %d: mean differences %s" % (app, {k: round(v, 1) for k, v in distance.items()}))
         return nearer if distance[nearer] < NEAR_ENOUGH else "neither"
@@ -398,8 +414,57 @@ def scenario_windows11():
           "closing the window while the box is up ends the program, and no settings page opens")
 
 
+def set_display_scale(dpi):
+    """What Wine reports as every window's DPI, read by each program as it starts."""
+    subprocess.run([WINE, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                    "/d", str(dpi), "/f"], env=ENV, capture_output=True, timeout=120)
+
+
+def ink_height(picture, box):
+    """How many rows of `box` in the picture hold dark text."""
+    area = picture.crop(box).convert("L")
+    return sum(1 for y in range(area.height) if min(area.getpixel((x, y)) for x in range(area.width)) < 160)
+
+
+def scenario_scale():
+    """The window at the display scales people use: every place and size, the text and the box
+    scaled by the DPI, and the tiles drawn from their pictures at twice the size."""
+    tool("drop-fileexts")  # Method 1 then fails at once and opens nothing
+    headline_at_96 = None
+    try:
+        for dpi in (96, 120, 144, 192):
+            set_display_scale(dpi)
+            program = Program(dpi)
+            size = (program.width, program.height)
+            check(size == (px(690, dpi), px(390, dpi)), "at %d DPI the client area is %s" % (dpi, size))
+            places = [tuple(map(int, line.split())) for line in tool("controls").splitlines()]
+            tile = places[9 + NOTEPAD] if len(places) == 17 else None
+            x, y = TILES[NOTEPAD][0], TILE_Y
+            check(tile == (px(x, dpi), px(y, dpi), px(x + TILE_SIZE, dpi), px(y + TILE_SIZE, dpi)),
+                  "a tile is at its place for the DPI (%s)" % (tile,))
+            headline = ink_height(program.screen(), places[1]) if places else 0
+            headline_at_96 = headline_at_96 or headline
+            check(abs(headline - headline_at_96 * dpi / 96) <= 2, "the headline's text is %d pixels tall" % headline)
+            # At 200 % the larger picture shows as drawn; at 125 and 150 % both copies are
+            # scaled down and come too close to tell apart reliably.
+            if dpi == 192:
+                seen = program.tile_on_screen(NOTEPAD)
+                inner = (0, 0) + seen.size
+                sharp = difference(seen, TILES[NOTEPAD][1] + 100, seen.size[0], inner)
+                stretched = difference(seen, TILES[NOTEPAD][1], seen.size[0], inner)
+                check(sharp < min(stretched, NEAR_ENOUGH),
+                      "the tile is drawn from its larger picture (%.1f against %.1f)" % (sharp, stretched))
+            program.click(60, 170)
+            box = wait_for(message_box, 10)
+            check(box is not None and box[1:3] == (px(360, dpi), px(150, dpi)), "Method 1's box is %s" % (box,))
+            xdotool("key", "Return")
+            check(program.close() == 0, "the program ends with exit code 0")
+    finally:
+        set_display_scale(96)
+
+
 SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
-             "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11}
+             "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11, "scale": scenario_scale}
 
 
 def main():

@@ -1,0 +1,26 @@
+// Display scale: the DPI of a window and the conversion of layout units (96 per inch) to pixels.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// The DPI of hwnd's monitor where Windows can say it (GetDpiForWindow, Windows 10 1607 and
+// later), else the system's; 96 without an answer.
+UINT windowDpi(HWND hwnd);
+
+// The system DPI (GetDeviceCaps LOGPIXELSX of the screen).
+UINT systemDpi();
+
+// `units` (1/96 inch) in pixels at dpi, rounded to the nearest.
+int32_t unitsToPixels(int32_t units, UINT dpi);
+
+// The pixel rectangle of a unit one at dpi. Its edges are scaled, not its extent, so that
+// neighbours stay neighbours: a 75-unit tile at 150 % is 112 or 113 pixels wide.
+RECT unitRectToPixels(int32_t x, int32_t y, int32_t width, int32_t height, UINT dpi);
+
+// AdjustWindowRectExForDpi where there is one, else AdjustWindowRectEx (the system DPI's).
+bool adjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);
+
+// GetSystemMetricsForDpi where there is one, else GetSystemMetrics.
+int systemMetricForDpi(int index, UINT dpi);
