@@ -128,8 +128,9 @@ struct UiWindow {
     int32_t mouseY = 0;
     int32_t mouseKeys = 0;
     int32_t hotControl = 0;
-    // Positions and sizes given to the toolkit are in units of 1/96 inch; `dpi` turns them
-    // into pixels. It follows the window's monitor (WM_DPICHANGED).
+    // The places and sizes of windows and controls are given in units of 1/96 inch, and
+    // `dpi` turns them into pixels; drawing calls take pixels. It follows the window's
+    // monitor (WM_DPICHANGED).
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
     UiSize unitClient{};  // the client size asked of createWindow, in units
     // Called once the window and its controls are laid out for a new DPI, for what only the
