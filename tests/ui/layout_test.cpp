@@ -140,21 +140,18 @@ TEST(Layout, AZeroDivisorDoesNotFailThePass) {
     EXPECT_EQ(placementOf(other).left, 10);
 }
 
-// Windows' rectangle for a window that moved to a monitor of another DPI: the client size for
-// the new DPI, where the window is.
-RECT suggestedRect(HWND hwnd, int32_t width, int32_t height) {
-    RECT outer{0, 0, width, height};
-    AdjustWindowRectEx(&outer, GetWindowLongW(hwnd, GWL_STYLE), FALSE, GetWindowLongW(hwnd, GWL_EXSTYLE));
+// Sends what Windows sends when the window moves to a monitor at 144 DPI, with the rectangle
+// it suggests there (the window's client size for that DPI); returns the client area after.
+RECT movedTo144Dpi(HWND hwnd, int32_t clientWidth, int32_t clientHeight) {
+    RECT suggested{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&suggested, GetWindowLongW(hwnd, GWL_STYLE), FALSE, GetWindowLongW(hwnd, GWL_EXSTYLE));
     RECT now{};
     GetWindowRect(hwnd, &now);
-    OffsetRect(&outer, now.left - outer.left, now.top - outer.top);
-    return outer;
-}
-
-SIZE clientSize(HWND hwnd) {
+    OffsetRect(&suggested, now.left - suggested.left, now.top - suggested.top);
+    SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     RECT client{};
     GetClientRect(hwnd, &client);
-    return {client.right, client.bottom};
+    return client;
 }
 
 TEST(Layout, WmDpiChangedLaysTheWindowAndAnOpenMessageBoxOutForTheNewDpi) {
@@ -163,44 +160,34 @@ TEST(Layout, WmDpiChangedLaysTheWindowAndAnOpenMessageBoxOutForTheNewDpi) {
     int redrawn = 0;
     test.window.dpiContext = &redrawn;
     test.window.dpiChanged = [](void* context) { ++*static_cast<int*>(context); };
-    const int32_t tileIndex = addLabel(test.window, L"x", 95, 20, 75, 30);
-    test.window.nextControlFlags = UI_ANCHOR_RIGHT;
-    const int32_t anchoredIndex = addLabel(test.window, L"y", 150, 60, 40, 20);
-    HWND tile = test.window.controls[tileIndex].hwnd;
-    HWND anchored = test.window.controls[anchoredIndex].hwnd;
+    const int32_t index = addLabel(test.window, L"x", 95, 20, 75, 30);  // before the table is read
+    HWND tile = test.window.controls[index].hwnd;
     UiMessageBox box;
     buildMessageBox(box, &test.window, L"Done.", 120, 200);
 
-    RECT moved = suggestedRect(test.hwnd(), 300, 150);
-    SendMessageW(test.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&moved));
+    RECT client = movedTo144Dpi(test.hwnd(), 300, 150);
     EXPECT_EQ(test.window.dpi, 144u);
-    EXPECT_EQ(clientSize(test.hwnd()).cx, 300);
-    EXPECT_EQ(clientSize(test.hwnd()).cy, 150);
+    EXPECT_EQ(client.right, 300);
+    EXPECT_EQ(client.bottom, 150);
     // Edges are scaled, so that a 75-unit tile is 112 or 113 pixels wide by its place.
     RECT rect = placementOf(tile);
     EXPECT_EQ(rect.left, 143);
     EXPECT_EQ(rect.right, 255);
     EXPECT_EQ(rect.top, 30);
     EXPECT_EQ(rect.bottom, 75);
-    rect = placementOf(anchored);
-    EXPECT_EQ(rect.left, 225);
-    EXPECT_EQ(rect.right, 285);
     LOGFONTW font{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(tile, WM_GETFONT, 0, 0)), sizeof(font), &font);
     EXPECT_EQ(font.lfHeight, -18);  // 9 points at 144 DPI
     EXPECT_EQ(redrawn, 1);
 
     // The box is a window of its own: it hears of its monitor's DPI itself.
-    moved = suggestedRect(box.window.hwnd, 300, 180);
-    SendMessageW(box.window.hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&moved));
-    EXPECT_EQ(clientSize(box.window.hwnd).cx, 300);
+    EXPECT_EQ(movedTo144Dpi(box.window.hwnd, 300, 180).right, 300);
     rect = placementOf(box.window.controls[box.okIndex].hwnd);
     EXPECT_EQ(rect.left, 98);
     EXPECT_EQ(rect.top, 128);
-    RECT outline{};
-    ASSERT_NE(GetWindowRgnBox(box.window.hwnd, &outline), ERROR);
-    EXPECT_EQ(outline.right, 300);
-    EXPECT_EQ(outline.bottom, 180);
+    ASSERT_NE(GetWindowRgnBox(box.window.hwnd, &rect), ERROR);
+    EXPECT_EQ(rect.right, 300);
+    EXPECT_EQ(rect.bottom, 180);
 }
 
 }  // namespace
