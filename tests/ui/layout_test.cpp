@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "ui/controls.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
@@ -140,54 +142,47 @@ TEST(Layout, AZeroDivisorDoesNotFailThePass) {
     EXPECT_EQ(placementOf(other).left, 10);
 }
 
-// Sends what Windows sends when the window moves to a monitor at 144 DPI, with the rectangle
-// it suggests there (the window's client size for that DPI); returns the client area after.
-RECT movedTo144Dpi(HWND hwnd, int32_t clientWidth, int32_t clientHeight) {
-    RECT suggested{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&suggested, GetWindowLongW(hwnd, GWL_STYLE), FALSE, GetWindowLongW(hwnd, GWL_EXSTYLE));
+// What Windows sends when the window moves to a monitor at 144 DPI, with the rectangle it
+// suggests there: the client size for that DPI, where the window is.
+void moveTo144Dpi(HWND hwnd, int32_t clientWidth, int32_t clientHeight) {
     RECT now{};
     GetWindowRect(hwnd, &now);
+    RECT suggested{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&suggested, GetWindowLongW(hwnd, GWL_STYLE), FALSE, GetWindowLongW(hwnd, GWL_EXSTYLE));
     OffsetRect(&suggested, now.left - suggested.left, now.top - suggested.top);
     SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    return client;
 }
 
 TEST(Layout, WmDpiChangedLaysTheWindowAndAnOpenMessageBoxOutForTheNewDpi) {
     TestWindow test(200, 100, WS_CAPTION | WS_SYSMENU);
-    ASSERT_EQ(test.window.dpi, 96u);
     int redrawn = 0;
     test.window.dpiContext = &redrawn;
     test.window.dpiChanged = [](void* context) { ++*static_cast<int*>(context); };
     const int32_t index = addLabel(test.window, L"x", 95, 20, 75, 30);  // before the table is read
-    HWND tile = test.window.controls[index].hwnd;
+    HWND label = test.window.controls[index].hwnd;
     UiMessageBox box;
     buildMessageBox(box, &test.window, L"Done.", 120, 200);
 
-    RECT client = movedTo144Dpi(test.hwnd(), 300, 150);
-    EXPECT_EQ(test.window.dpi, 144u);
-    EXPECT_EQ(client.right, 300);
-    EXPECT_EQ(client.bottom, 150);
+    moveTo144Dpi(test.hwnd(), 300, 150);
+    RECT rect{};
+    GetClientRect(test.hwnd(), &rect);
+    EXPECT_EQ(rect.right, 300);
+    EXPECT_EQ(rect.bottom, 150);
     // Edges are scaled, so that a 75-unit tile is 112 or 113 pixels wide by its place.
-    RECT rect = placementOf(tile);
-    EXPECT_EQ(rect.left, 143);
-    EXPECT_EQ(rect.right, 255);
-    EXPECT_EQ(rect.top, 30);
-    EXPECT_EQ(rect.bottom, 75);
+    rect = placementOf(label);
+    EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom}), (std::vector<LONG>{143, 30, 255, 75}));
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(tile, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof(font), &font);
     EXPECT_EQ(font.lfHeight, -18);  // 9 points at 144 DPI
     EXPECT_EQ(redrawn, 1);
 
-    // The box is a window of its own: it hears of its monitor's DPI itself.
-    EXPECT_EQ(movedTo144Dpi(box.window.hwnd, 300, 180).right, 300);
-    rect = placementOf(box.window.controls[box.okIndex].hwnd);
-    EXPECT_EQ(rect.left, 98);
-    EXPECT_EQ(rect.top, 128);
+    // The box is a window of its own: it hears of its monitor's DPI itself, and takes its
+    // outline for the new size.
+    moveTo144Dpi(box.window.hwnd, 300, 180);
     ASSERT_NE(GetWindowRgnBox(box.window.hwnd, &rect), ERROR);
     EXPECT_EQ(rect.right, 300);
     EXPECT_EQ(rect.bottom, 180);
+    EXPECT_EQ(placementOf(box.window.controls[box.okIndex].hwnd).left, 98);
 }
 
 }  // namespace

@@ -246,14 +246,6 @@ int wmain(int argc, wchar_t** argv) {
             wprintf(L"%d %ld %ld\n%ls\n", IsWindowVisible(box) ? 1 : 0, client.right, client.bottom,
                     Printable(text).c_str());
         }
-    } else if (command == L"controls") {
-        // Each control of the main window, in the order made: its place in the client area.
-        for (HWND child = GetWindow(MainWindow(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            RECT area = {};
-            GetWindowRect(child, &area);
-            MapWindowPoints(nullptr, MainWindow(), reinterpret_cast<POINT*>(&area), 2);
-            wprintf(L"%ld %ld %ld %ld\n", area.left, area.top, area.right, area.bottom);
-        }
     } else if (command == L"tooltip") {
         // The main window's own tooltip control, among the desktop's windows.
         HWND tip = nullptr;

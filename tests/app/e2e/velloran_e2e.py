@@ -102,12 +102,10 @@ def px(units, dpi):
     return (units * dpi + 48) // 96
 
 
-def difference(seen, picture, size, inner=None):
-    """How far `seen` is from picture resource `picture` scaled to size x size, inside `inner`."""
-    inner = inner or (0, 0, size, size)
-    reference = Image.open(os.path.join(PICTURES, "%d.png" % picture)).convert("RGB")
-    reference = reference.resize((size, size), Image.BICUBIC).crop(inner)
-    return sum(ImageStat.Stat(ImageChops.difference(seen.crop(inner), reference)).mean)
+def difference(seen, picture, inner):
+    """How far `seen` is, inside `inner`, from picture resource `picture` scaled to its size."""
+    reference = Image.open(os.path.join(PICTURES, "%d.png" % picture)).convert("RGB").resize(seen.size, Image.BICUBIC)
+    return sum(ImageStat.Stat(ImageChops.difference(seen.crop(inner), reference.crop(inner))).mean)
 
 
 class Program:
@@ -160,9 +158,10 @@ class Program:
         """Which of the tile's two pictures the screen shows: 'normal' or 'blocked', or 'neither' when
         the nearer one is not near (another picture, a broken one, or none at all). `inset` pixels
         along the edge are left out."""
-        inner = (inset, inset, TILE_SIZE - inset, TILE_SIZE - inset)
         seen = self.tile_on_screen(app)
-        distance = {name: difference(seen, picture, TILE_SIZE, inner)
+        inner = (inset, inset, seen.width - inset, seen.height - inset)
+        large = 100 if self.dpi > 96 else 0  # above 100 % the pictures drawn at twice the size
+        distance = {name: difference(seen, picture + large, inner)
                     for name, picture in (("normal", TILES[app][1]), ("blocked", TILES[app][2]))}
         nearer = min(distance, key=distance.get)
         print("        tile %d: mean differences %s" % (app, {k: round(v, 1) for k, v in distance.items()}))
@@ -421,40 +420,26 @@ def set_display_scale(dpi):
                     "/d", str(dpi), "/f"], env=ENV, capture_output=True, timeout=120)
 
 
-def ink_height(picture, box):
-    """How many rows of `box` in the picture hold dark text."""
-    area = picture.crop(box).convert("L")
-    return sum(1 for y in range(area.height) if min(area.getpixel((x, y)) for x in range(area.width)) < 160)
-
-
 def scenario_scale():
-    """The window at the display scales people use: every place and size, the text and the box
-    scaled by the DPI, and the tiles drawn from their pictures at twice the size."""
+    """The window at the display scales people use: its size, text, tiles and Method 1's box
+    scaled by the DPI, the tiles drawn from their pictures at twice the size."""
     tool("drop-fileexts")  # Method 1 then fails at once and opens nothing
-    headline_at_96 = None
+    heights = {}
     try:
         for dpi in (96, 120, 144, 192):
             set_display_scale(dpi)
             program = Program(dpi)
             size = (program.width, program.height)
             check(size == (px(690, dpi), px(390, dpi)), "at %d DPI the client area is %s" % (dpi, size))
-            places = [tuple(map(int, line.split())) for line in tool("controls").splitlines()]
-            tile = places[9 + NOTEPAD] if len(places) == 17 else None
-            x, y = TILES[NOTEPAD][0], TILE_Y
-            check(tile == (px(x, dpi), px(y, dpi), px(x + TILE_SIZE, dpi), px(y + TILE_SIZE, dpi)),
-                  "a tile is at its place for the DPI (%s)" % (tile,))
-            headline = ink_height(program.screen(), places[1]) if places else 0
-            headline_at_96 = headline_at_96 or headline
-            check(headline > 0 and abs(headline - headline_at_96 * dpi / 96) <= 2,
-                  "the headline's text is %d pixels tall" % headline)
-            # At 200 % the larger picture shows as drawn; at 125 and 150 % both copies are
-            # scaled down and come too close to tell apart reliably.
-            if dpi == 192:
-                seen = program.tile_on_screen(NOTEPAD)
-                sharp = difference(seen, TILES[NOTEPAD][1] + 100, seen.width)
-                stretched = difference(seen, TILES[NOTEPAD][1], seen.width)
-                check(sharp < min(stretched, NEAR_ENOUGH),
-                      "the tile is drawn from its larger picture (%.1f against %.1f)" % (sharp, stretched))
+            check(program.tile_picture(NOTEPAD) == "normal", "a tile shows its picture at its place")
+            headline = program.screen().crop([px(v, dpi) for v in (90, 35, 690, 55)]).convert("L")
+            rows = [headline.crop((0, y, headline.width, y + 1)) for y in range(headline.height)]
+            heights[dpi] = sum(1 for row in rows if min(row.getdata()) < 160)  # rows with dark text
+            check(heights[dpi] > 0 and abs(heights[dpi] - heights[96] * dpi / 96) <= 2,
+                  "the headline's text is %d pixels tall" % heights[dpi])
+            if dpi == 192:  # the larger picture, shown as drawn; at 125 and 150 % it is scaled down
+                sharp = difference(program.tile_on_screen(NOTEPAD), TILES[NOTEPAD][1] + 100, (0, 0, 150, 150))
+                check(sharp < 1, "the tile shows its larger picture unscaled (%.1f)" % sharp)
             program.click(60, 170)
             box = wait_for(message_box, 10)
             check(box is not None and box[1:3] == (px(360, dpi), px(150, dpi)), "Method 1's box is %s" % (box,))
@@ -465,7 +450,8 @@ def scenario_scale():
 
 
 SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
-             "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11, "scale": scenario_scale}
+             "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11,
+             "scale": scenario_scale}
 
 
 def main():
