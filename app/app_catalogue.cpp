@@ -3,6 +3,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <cwchar>
 #include <vector>
 
@@ -15,25 +17,59 @@ constexpr int kChromiumEdge = 0;
 constexpr int kNotepad = 7;
 
 struct AppDefinition {
-    const wchar_t* name;
+    AppLook look;
     const wchar_t* pattern;
-    uint16_t normalImageId;
-    uint16_t blockedImageId;
-    int32_t tileX;
+    bool offeredWhenAbsent;
+    bool modelIdCounts;
+    AppLook laterLook;
+    int32_t laterFrom;
 };
 
+constexpr AppLook kNoLaterLook{nullptr, 0, 0};
+
 // Every backslash here is one character of the pattern: "\\\\" is the regular expression
-// for one literal backslash.
+// for one literal backslash. The first eight are the apps that took file types over on
+// Windows 10; the last four do so on Windows 11.
 const AppDefinition kApps[kAppCount] = {
-    {L"Chromium Microsoft Edge", L".+\\\\Microsoft\\\\Edge\\\\Application\\\\msedge.exe", 207, 217, 10},
-    {L"Microsoft Edge", L"Microsoft\\.MicrosoftEdge_.+", 200, 210, 95},
-    {L"Mail", L"microsoft\\.windowscommunicationsapps_.+", 201, 211, 180},
-    {L"Photos", L"Microsoft\\.Windows.Photos_.+", 203, 213, 265},
-    {L"Movies & TV", L"Microsoft\\.ZuneVideo_.+", 202, 212, 350},
-    {L"Groove Music", L"Microsoft\\.ZuneMusic_.+", 204, 214, 435},
-    {L"Paint 3D", L"Microsoft\\.MSPaint_.+", 205, 215, 520},
-    {L"Notepad", L"(Microsoft\\.WindowsNotepad_.+)|(\\\\Windows\\\\(System32\\\\)?notepad.exe)", 206, 216, 605},
+    {{L"Chromium Microsoft Edge", 207, 217},
+     L".+\\\\Microsoft\\\\Edge\\\\Application\\\\msedge.exe",
+     true,
+     false,
+     kNoLaterLook,
+     0},
+    {{L"Microsoft Edge", 200, 210}, L"Microsoft\\.MicrosoftEdge_.+", true, false, kNoLaterLook, 0},
+    {{L"Mail", 201, 211}, L"microsoft\\.windowscommunicationsapps_.+", true, false, kNoLaterLook, 0},
+    {{L"Photos", 203, 213}, L"Microsoft\\.Windows.Photos_.+", true, false, kNoLaterLook, 0},
+    {{L"Movies & TV", 202, 212}, L"Microsoft\\.ZuneVideo_.+", true, false, kNoLaterLook, 0},
+    // Media Player took over Groove Music's package with version 11.
+    {{L"Groove Music", 204, 214}, L"Microsoft\\.ZuneMusic_.+", true, false, {L"Media Player", 234, 244}, 11},
+    {{L"Paint 3D", 205, 215}, L"Microsoft\\.MSPaint_.+", true, false, kNoLaterLook, 0},
+    {{L"Notepad", 206, 216},
+     L"(Microsoft\\.WindowsNotepad_.+)|(\\\\Windows\\\\(System32\\\\)?notepad.exe)",
+     true,
+     false,
+     kNoLaterLook,
+     0},
+    {{L"Paint", 230, 240}, L"Microsoft\\.Paint_.+", false, true, kNoLaterLook, 0},
+    {{L"Snipping Tool", 231, 241}, L"Microsoft\\.ScreenSketch_.+", false, true, kNoLaterLook, 0},
+    {{L"Clipchamp", 232, 242}, L"Clipchamp\\.Clipchamp_.+", false, true, kNoLaterLook, 0},
+    // Its ApplicationName is the plain "Outlook (new)"; its AppUserModelID names the package.
+    {{L"Outlook", 233, 243}, L"Microsoft\\.OutlookForWindows_.+", false, true, kNoLaterLook, 0},
 };
+
+// The major version in a package resource reference, "@{Name_11.2406.13.0_x64__publisher?...":
+// package names hold no underscore, so the version follows the first one. 0 for any other text.
+int32_t PackageMajorVersion(const wchar_t* identity) {
+    if (wcsncmp(identity, L"@{", 2) != 0) {
+        return 0;
+    }
+    const wchar_t* underscore = wcschr(identity, L'_');
+    int32_t major = 0;
+    for (const wchar_t* digit = underscore ? underscore + 1 : L""; iswdigit(*digit) && major < 100000; ++digit) {
+        major = major * 10 + (*digit - L'0');
+    }
+    return major;
+}
 
 PCRE2_SPTR16 Units(const wchar_t* text) {
     return reinterpret_cast<PCRE2_SPTR16>(text);
@@ -122,16 +158,19 @@ void ClassesPass::AppXProgId(const wchar_t* progId) {
     }
     // An ApplicationName that is there but empty does not fall back to the model id.
     WideString identity;
-    if (!ReadValueText(subkey.handle, L"ApplicationName", identity) &&
-        !ReadValueText(subkey.handle, L"AppUserModelID", identity)) {
-        return;
-    }
-    if (identity.IsEmpty()) {
-        return;
+    WideString modelId;
+    const bool named = ReadValueText(subkey.handle, L"ApplicationName", identity);
+    const bool modelled = ReadValueText(subkey.handle, L"AppUserModelID", modelId) && !modelId.IsEmpty();
+    if (!named && modelled) {
+        identity = modelId;
     }
     for (int i = kChromiumEdge + 1; i < kAppCount; ++i) {
-        if (MatchesApp(catalogue.entries[i], identity)) {
-            catalogue.entries[i].progIds.Append(progId);
+        AppEntry& entry = catalogue.entries[i];
+        const bool matched = (!identity.IsEmpty() && MatchesApp(entry, identity)) ||
+                             (entry.modelIdCounts && named && modelled && MatchesApp(entry, modelId));
+        if (matched) {
+            entry.progIds.Append(progId);
+            entry.packageVersion = std::max(entry.packageVersion, PackageMajorVersion(identity.CStr()));
         }
     }
 }
@@ -140,12 +179,35 @@ void ClassesPass::AppXProgId(const wchar_t* progId) {
 
 AppCatalogue::AppCatalogue() {
     for (int i = 0; i < kAppCount; ++i) {
-        entries[i].name = kApps[i].name;
+        entries[i].look = kApps[i].look;
+        entries[i].laterLook = kApps[i].laterLook;
+        entries[i].laterFrom = kApps[i].laterFrom;
         entries[i].pattern = kApps[i].pattern;
-        entries[i].normalImageId = kApps[i].normalImageId;
-        entries[i].blockedImageId = kApps[i].blockedImageId;
-        entries[i].tileX = kApps[i].tileX;
+        entries[i].offeredWhenAbsent = kApps[i].offeredWhenAbsent;
+        entries[i].modelIdCounts = kApps[i].modelIdCounts;
     }
+}
+
+const AppLook& AppEntry::Look() const {
+    return laterLook.name && packageVersion >= laterFrom ? laterLook : look;
+}
+
+int AppCatalogue::ShownApps(int (&apps)[kAppCount], int fewest) const {
+    int present = 0;
+    for (const AppEntry& entry : entries) {
+        present += entry.progIds.count > 0;
+    }
+    int count = 0;
+    int absentWanted = fewest - present;
+    for (int i = 0; i < kAppCount; ++i) {
+        if (entries[i].progIds.count > 0) {
+            apps[count++] = i;
+        } else if (entries[i].offeredWhenAbsent && absentWanted > 0) {
+            apps[count++] = i;
+            --absentWanted;
+        }
+    }
+    return count;
 }
 
 AppCatalogue::~AppCatalogue() {

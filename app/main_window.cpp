@@ -19,6 +19,7 @@
 #include "ui/label.h"
 #include "ui/link.h"
 #include "ui/message_box.h"
+#include "ui/picture_caption.h"
 #include "ui/ui_window.h"
 
 namespace {
@@ -30,6 +31,7 @@ constexpr char kProgramVersion[] = "1.9.1.0";
 constexpr wchar_t kClassName[] = L"VELLORAN_DLG";
 constexpr wchar_t kTitle[] = L"Velloran";
 constexpr int32_t kClientWidth = 690;
+// With one row of tiles; each further row adds a tile's step.
 constexpr int32_t kClientHeight = 390;
 
 constexpr wchar_t kHeadline[] = L"Tired of constantly having your file associations reset?";
@@ -37,7 +39,7 @@ constexpr wchar_t kUpdatesLink[] = L"<a>Check for updates</a>";
 constexpr wchar_t kHelpLink[] = L"<a>Help</a>";
 constexpr wchar_t kDonateLink[] = L"<a>Donate</a>";
 constexpr wchar_t kMethod1Text[] =
-    L"This application helps you to stop Windows 10 from resetting your file associations.\r\n\r\n"
+    L"This application helps you to stop Windows %ls from resetting your file associations.\r\n\r\n"
     L"\u25CF Method 1: Click the link below to reset your file associations and fix related permissions. "
     L"Normally this should be enough to stop them from being reset.";
 constexpr wchar_t kMethod1Link[] =
@@ -77,6 +79,12 @@ constexpr uint16_t kLargePictureOffset = 100;
 
 constexpr int32_t kTileY = 305;
 constexpr int32_t kTileSize = 75;
+constexpr int32_t kFirstTileX = 10;
+constexpr int32_t kTileStep = 85;  // from one tile to the next, across and down
+constexpr int kTilesPerRow = 8;
+// The window has always offered eight tiles: absent apps fill up to that many.
+constexpr int kFewestTiles = 8;
+constexpr int32_t kBandTop = 295;
 // The band the tiles stand in; an absent app's picture fades into it.
 constexpr Gdiplus::ARGB kBandColour = 0xFF202020;
 // The focus mark on a tile stands out against the dark band the tiles stand in.
@@ -94,6 +102,9 @@ struct MainWindow {
     int32_t method1Link = 0;
     int32_t emblem = 0;
     int32_t repairArrow = 0;
+    // By tile, in reading order: the app's catalogue index, its control and its state.
+    int tileCount = 0;
+    int tileApps[kAppCount] = {};
     int32_t tiles[kAppCount] = {};
     bool tileBlocked[kAppCount] = {};
 
@@ -104,16 +115,18 @@ struct MainWindow {
     void PaintBackground();
     void AdoptIcons();
     void SetFont(double pointSize, int32_t textColour);
+    int32_t ClientHeight() const;
+    PlacedPicture TilePlace(int tile) const;
     void AddTiles();
     HBITMAP Picture(const PlacedPicture& picture);
-    HBITMAP TilePicture(int app, bool blocked);
+    HBITMAP TilePicture(int tile, bool blocked);
     int32_t AddPicture(HBITMAP bitmap, const PlacedPicture& picture);
     void ShowPicture(int32_t index, HBITMAP bitmap, int32_t size);
     static void Rescale(void* context);
-    void ShowTileState(int app, bool blocked);
-    void DescribeTile(int app, bool blocked);
+    void ShowTileState(int tile, bool blocked);
+    void DescribeTile(int tile, bool blocked);
     void RunMethod1();
-    void ToggleApp(int app);
+    void ToggleApp(int tile);
     void OpenAbout();
 };
 
@@ -121,7 +134,11 @@ bool MainWindow::Build() {
     window.eventTarget = &event;
     window.dpiChanged = Rescale;
     window.dpiContext = this;
-    if (!createWindow(window, kClassName, kTitle, kClientWidth, kClientHeight, -1, -1, static_cast<DWORD>(-1),
+    // Which tiles there are decides the window's height.
+    catalogue.CompilePatterns();
+    DiscoverProgIds(catalogue, sid);
+    tileCount = catalogue.ShownApps(tileApps, kFewestTiles);
+    if (!createWindow(window, kClassName, kTitle, kClientWidth, ClientHeight(), -1, -1, static_cast<DWORD>(-1),
                       static_cast<DWORD>(-1), nullptr)) {
         return false;
     }
@@ -138,15 +155,15 @@ bool MainWindow::Build() {
     donateLink = addLink(window, kDonateLink, 620, 2, 60, 18);
     setLinkDefaultColours(window);
     window.nextTextColour = 0;
-    addLabel(window, kMethod1Text, 10, 75, 670, 65);
+    wchar_t method1Text[sizeof kMethod1Text / sizeof *kMethod1Text + 8] = {};
+    swprintf(method1Text, sizeof method1Text / sizeof *method1Text, kMethod1Text,
+             GetWindowsVersion() >= 11.0 ? L"11" : L"10");
+    addLabel(window, method1Text, 10, 75, 670, 65);
     repairArrow = AddPicture(Picture(kRepairArrow), kRepairArrow);
     method1Link = addLink(window, kMethod1Link, 50, 160, 670, 20);
     setLastControlFontSize(window, 11.0);
     setLinkDefaultColours(window);
     addLabel(window, kMethod2Text, 10, 210, 670, 80);
-
-    catalogue.CompilePatterns();
-    DiscoverProgIds(catalogue, sid);
     AddTiles();
     showWindow(window, SW_SHOWNORMAL, UI_SHOW_UPDATE);
     return true;
@@ -169,7 +186,7 @@ void MainWindow::PaintBackground() {
         gradient.SetWrapMode(Gdiplus::WrapModeTile);
         graphics.FillRectangle(&gradient, 0, 0, kClientWidth, 280);
         Gdiplus::SolidBrush band{Gdiplus::Color(kBandColour)};
-        graphics.FillRectangle(&band, 0, 295, kClientWidth, kClientHeight - 295);
+        graphics.FillRectangle(&band, 0, kBandTop, kClientWidth, ClientHeight() - kBandTop);
     }
     setBackgroundImage(window, &canvas, 0, 0);
 }
@@ -192,23 +209,35 @@ void MainWindow::SetFont(double pointSize, int32_t textColour) {
     window.nextTextColour = textColour;
 }
 
+int32_t MainWindow::ClientHeight() const {
+    const int rows = tileCount > 0 ? (tileCount + kTilesPerRow - 1) / kTilesPerRow : 1;
+    return kClientHeight + kTileStep * (rows - 1);
+}
+
+// Tiles stand eight to a row, in reading order.
+PlacedPicture MainWindow::TilePlace(int tile) const {
+    const int32_t column = tile % kTilesPerRow;
+    const int32_t row = tile / kTilesPerRow;
+    return {0, kFirstTileX + kTileStep * column, kTileY + kTileStep * row, kTileSize};
+}
+
 // An app without ProgIds is not on this PC: its tile is faded, takes no focus and shows the
 // arrow, and a click on it changes nothing.
 void MainWindow::AddTiles() {
     HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
     HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-    for (int app = 0; app < kAppCount; ++app) {
-        const AppEntry& entry = catalogue.entries[app];
+    for (int tile = 0; tile < tileCount; ++tile) {
+        const AppEntry& entry = catalogue.entries[tileApps[tile]];
         const bool present = entry.progIds.count > 0;
         const bool blocked = present && IsAppBlocked(sid, entry.progIds);
-        tiles[app] = AddPicture(TilePicture(app, blocked), {0, entry.tileX, kTileY, kTileSize});
-        tileBlocked[app] = blocked;
-        if (UiControl* tile = liveControl(window, tiles[app])) {
-            tile->icon = present ? hand : arrow;
+        tiles[tile] = AddPicture(TilePicture(tile, blocked), TilePlace(tile));
+        tileBlocked[tile] = blocked;
+        if (UiControl* control = liveControl(window, tiles[tile])) {
+            control->icon = present ? hand : arrow;
         }
-        makeImageButton(window, tiles[app], entry.name, kTileFocusColour);
-        setImageButtonAvailable(window, tiles[app], present);
-        DescribeTile(app, blocked);
+        makeImageButton(window, tiles[tile], entry.Look().name, kTileFocusColour);
+        setImageButtonAvailable(window, tiles[tile], present);
+        DescribeTile(tile, blocked);
     }
 }
 
@@ -228,20 +257,23 @@ int32_t MainWindow::AddPicture(HBITMAP bitmap, const PlacedPicture& picture) {
     return index;
 }
 
-// The tile's picture for the app's state; an absent app's is faded. Null when it cannot be loaded.
-HBITMAP MainWindow::TilePicture(int app, bool blocked) {
-    const AppEntry& entry = catalogue.entries[app];
-    const uint16_t imageId = blocked ? entry.blockedImageId : entry.normalImageId;
-    if (entry.progIds.count > 0) {
-        return Picture({imageId, entry.tileX, kTileY, kTileSize});
-    }
-    const RECT place = unitRectToPixels(entry.tileX, kTileY, kTileSize, kTileSize, window.dpi);
-    const int32_t width = place.right - place.left;
-    const int32_t height = place.bottom - place.top;
+// The tile's picture for the app's state, with the app's name written in; an absent app's is
+// faded. Null when it cannot be loaded.
+HBITMAP MainWindow::TilePicture(int tile, bool blocked) {
+    const AppEntry& entry = catalogue.entries[tileApps[tile]];
+    const AppLook& look = entry.Look();
+    const uint16_t imageId = blocked ? look.blockedImageId : look.normalImageId;
+    const PlacedPicture place = TilePlace(tile);
+    const RECT pixels = unitRectToPixels(place.x, place.y, place.size, place.size, window.dpi);
+    const int32_t width = pixels.right - pixels.left;
+    const int32_t height = pixels.bottom - pixels.top;
     std::unique_ptr<Gdiplus::Bitmap> picture(loadImageForDpi(instance, MAKEINTRESOURCEW(imageId),
                                                              MAKEINTRESOURCEW(imageId + kLargePictureOffset),
                                                              window.dpi, width, height));
     if (picture) {
+        drawPictureCaption(*picture, look.name);
+    }
+    if (picture && entry.progIds.count == 0) {
         picture.reset(fadedImage(picture.get(), kBandColour, width, height));
     }
     HBITMAP bitmap = nullptr;
@@ -260,10 +292,10 @@ void MainWindow::ShowPicture(int32_t index, HBITMAP bitmap, int32_t size) {
 }
 
 // The tile's picture, and what screen readers say of it: a blocked app's tile is pressed.
-void MainWindow::ShowTileState(int app, bool blocked) {
-    ShowPicture(tiles[app], TilePicture(app, blocked), kTileSize);
-    tileBlocked[app] = blocked;
-    DescribeTile(app, blocked);
+void MainWindow::ShowTileState(int tile, bool blocked) {
+    ShowPicture(tiles[tile], TilePicture(tile, blocked), kTileSize);
+    tileBlocked[tile] = blocked;
+    DescribeTile(tile, blocked);
 }
 
 // The window moved to a monitor of another scale: the toolkit has laid it out again, and the
@@ -274,17 +306,17 @@ void MainWindow::Rescale(void* context) {
     main.AdoptIcons();
     main.ShowPicture(main.emblem, main.Picture(kEmblem), kEmblem.size);
     main.ShowPicture(main.repairArrow, main.Picture(kRepairArrow), kRepairArrow.size);
-    for (int app = 0; app < kAppCount; ++app) {
-        main.ShowPicture(main.tiles[app], main.TilePicture(app, main.tileBlocked[app]), kTileSize);
+    for (int tile = 0; tile < main.tileCount; ++tile) {
+        main.ShowPicture(main.tiles[tile], main.TilePicture(tile, main.tileBlocked[tile]), kTileSize);
     }
 }
 
 // What the tooltip says and screen readers read: the app's name and what a click does.
-void MainWindow::DescribeTile(int app, bool blocked) {
-    const AppEntry& entry = catalogue.entries[app];
+void MainWindow::DescribeTile(int tile, bool blocked) {
+    const AppEntry& entry = catalogue.entries[tileApps[tile]];
     const wchar_t* state = entry.progIds.count == 0 ? kTileAbsent : blocked ? kTileBlocked : kTileUnblocked;
-    setImageButtonPressed(window, tiles[app], blocked);
-    setImageButtonDescription(window, tiles[app], WideString::Append({entry.name, state}).CStr());
+    setImageButtonPressed(window, tiles[tile], blocked);
+    setImageButtonDescription(window, tiles[tile], WideString::Append({entry.Look().name, state}).CStr());
 }
 
 void MainWindow::RunMethod1() {
@@ -296,7 +328,11 @@ void MainWindow::RunMethod1() {
     for (int app = 0; app < kAppCount; ++app) {
         const AppEntry& entry = catalogue.entries[app];
         if (IsAppBlocked(sid, entry.progIds) && SetAppBlocked(sid, entry.progIds, false) != 0) {
-            ShowTileState(app, false);
+            for (int tile = 0; tile < tileCount; ++tile) {
+                if (tileApps[tile] == app) {
+                    ShowTileState(tile, false);
+                }
+            }
         }
     }
     showMessageBox(&window, Method1Report(outcome).CStr(), 180, 450);
@@ -306,13 +342,13 @@ void MainWindow::RunMethod1() {
     }
 }
 
-void MainWindow::ToggleApp(int app) {
-    const AppEntry& entry = catalogue.entries[app];
+void MainWindow::ToggleApp(int tile) {
+    const AppEntry& entry = catalogue.entries[tileApps[tile]];
     const bool blocked = IsAppBlocked(sid, entry.progIds);
     if (SetAppBlocked(sid, entry.progIds, !blocked) == 0) {
         return;
     }
-    ShowTileState(app, !blocked);
+    ShowTileState(tile, !blocked);
 }
 
 void MainWindow::OpenAbout() {
@@ -339,9 +375,9 @@ void MainWindow::Run() {
         } else if (code == method1Link) {
             RunMethod1();
         } else {
-            for (int app = 0; app < kAppCount; ++app) {
-                if (code == tiles[app]) {
-                    ToggleApp(app);
+            for (int tile = 0; tile < tileCount; ++tile) {
+                if (code == tiles[tile]) {
+                    ToggleApp(tile);
                     break;
                 }
             }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,6 +37,14 @@ const MatchCase kMatchCases[] = {
     {6, L"Microsoft.MSPaint_6.2009.30067.0_x64__8wekyb3d8bbwe", true},
     {6, L"", false},
     {0, L"line one\n\"C:\\x\\Microsoft\\Edge\\Application\\msedge.exe\"", true},  // joined multi-strings
+    {8, L"@{Microsoft.Paint_11.2406.42.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.Paint/Resources/AppDisplayName}",
+     true},
+    {8, L"Microsoft.MSPaint_8wekyb3d8bbwe!Microsoft.MSPaint", false},  // Paint 3D is another app
+    {6, L"Microsoft.Paint_8wekyb3d8bbwe!App", false},
+    {9, L"@{Microsoft.ScreenSketch_11.2407.3.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.ScreenSketch/x}", true},
+    {10, L"Clipchamp.Clipchamp_yxz26nhyzhsrt!App", true},
+    {11, L"Microsoft.OutlookForWindows_8wekyb3d8bbwe!Microsoft.OutlookforWindows", true},
+    {11, L"Outlook (new)", false},
 };
 
 TEST(MatchesApp, RecognisesEachAppAnywhereInTheText) {
@@ -64,12 +73,47 @@ TEST(MatchesApp, EveryPatternCompilesAndAFaultyOneNeverMatches) {
 
 TEST(AppCatalogue, HoldsTheTilesInOrderWithTheirPictures) {
     AppCatalogue catalogue;
-    const uint16_t normal[] = {207, 200, 201, 203, 202, 204, 205, 206};
+    const uint16_t normal[] = {207, 200, 201, 203, 202, 204, 205, 206, 230, 231, 232, 233};
     for (int i = 0; i < kAppCount; ++i) {
-        EXPECT_EQ(catalogue.entries[i].normalImageId, normal[i]);
-        EXPECT_EQ(catalogue.entries[i].blockedImageId, normal[i] + 10);
-        EXPECT_EQ(catalogue.entries[i].tileX, 10 + 85 * i);
+        EXPECT_EQ(catalogue.entries[i].Look().normalImageId, normal[i]);
+        EXPECT_EQ(catalogue.entries[i].Look().blockedImageId, normal[i] + 10);
+        EXPECT_EQ(catalogue.entries[i].offeredWhenAbsent, i < 8);
         EXPECT_EQ(catalogue.entries[i].progIds.count, 0u);
+    }
+    // Groove Music's package from version 11 on is Media Player.
+    AppEntry& music = catalogue.entries[5];
+    music.packageVersion = 10;
+    EXPECT_STREQ(music.Look().name, L"Groove Music");
+    music.packageVersion = 11;
+    EXPECT_STREQ(music.Look().name, L"Media Player");
+    EXPECT_EQ(music.Look().normalImageId, 234);
+}
+
+// Which apps are on the PC (a letter per catalogue entry, 'x' for present), and the tiles shown.
+struct ShownCase {
+    const char* present;
+    std::vector<int> shown;
+};
+
+const ShownCase kShownCases[] = {
+    {"xxxxxxxx....", {0, 1, 2, 3, 4, 5, 6, 7}},                // Windows 10 as it was: today's window
+    {"........xxxx", {0, 1, 2, 3, 8, 9, 10, 11}},              // absent old apps fill up to eight
+    {"..xxxx.xxxxx", {2, 3, 4, 5, 7, 8, 9, 10, 11}},           // nine found: no absent tile
+    {"xxxxxxxxxxxx", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},  // two rows
+    {"............", {0, 1, 2, 3, 4, 5, 6, 7}},
+};
+
+TEST(AppCatalogue, ShowsEveryAppFoundAndFillsUpToEightWithTheOldOnes) {
+    for (const ShownCase& c : kShownCases) {
+        AppCatalogue catalogue;
+        for (int i = 0; i < kAppCount; ++i) {
+            if (c.present[i] == 'x') {
+                catalogue.entries[i].progIds.Append(L"AppXsomething");
+            }
+        }
+        int apps[kAppCount] = {};
+        const int count = catalogue.ShownApps(apps, 8);
+        EXPECT_EQ(std::vector<int>(apps, apps + count), c.shown) << c.present;
     }
 }
 

@@ -89,10 +89,14 @@ const ClassicProgId kUserProgIds[] = {
      L"C:\\Users\\me\\AppData\\Local\\Microsoft\\Edge\\Application\\msedge.exe|--single-argument|%1", 0},
 };
 
+constexpr int kOnBoth = 0, kOnlyWindows10 = 10, kOnlyWindows11 = 11;
+
 struct AppXProgId {
     const wchar_t* applicationName;  // null: value absent
     const wchar_t* userModelId;      // null: value absent
     std::vector<int> members;
+    int windows = kOnlyWindows10;
+    int copies = 1;  // ProgIds of the same package, for its file types
 };
 
 const AppXProgId kAppXProgIds[] = {
@@ -102,17 +106,17 @@ const AppXProgId kAppXProgIds[] = {
     {L"@{Microsoft.MicrosoftEdge_44.19041.1266.0_neutral__8wekyb3d8bbwe?ms-resource://Microsoft.MicrosoftEdge/"
      L"Resources/AppName}",
      nullptr, {1}},
-    {nullptr, L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.mail", {2}},
+    {nullptr, L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.mail", {2}, kOnBoth},
     {L"@{microsoft.windowscommunicationsapps_16005.14326.20544.0_x64__8wekyb3d8bbwe?ms-resource://"
      L"microsoft.windowscommunicationsapps/hxoutlookintl/AppManifest_MailDesktop_DisplayName}",
-     L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.mail", {2}},
+     L"microsoft.windowscommunicationsapps_8wekyb3d8bbwe!microsoft.windowslive.mail", {2}, kOnBoth},
     {L"@{Microsoft.Windows.Photos_2020.20110.11001.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.Windows.Photos/"
      L"Files/Assets/PhotosAppList.png}",
-     L"Microsoft.Windows.Photos_8wekyb3d8bbwe!App", {3}},
-    {L"@{Microsoft.Windows-Photos_2020.20110.11001.0_x64__8wekyb3d8bbwe?ms-resource://x}", nullptr, {3}},
+     L"Microsoft.Windows.Photos_8wekyb3d8bbwe!App", {3}, kOnBoth, 3},
+    {L"@{Microsoft.Windows-Photos_2020.20110.11001.0_x64__8wekyb3d8bbwe?ms-resource://x}", nullptr, {3}, kOnBoth},
     {L"@{Microsoft.ZuneVideo_10.20112.10111.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.ZuneVideo/Files/Assets/"
      L"VideoLogo.png}",
-     L"Microsoft.ZuneVideo_8wekyb3d8bbwe!Microsoft.ZuneVideo", {4}},
+     L"Microsoft.ZuneVideo_8wekyb3d8bbwe!Microsoft.ZuneVideo", {4}, kOnBoth, 2},
     {L"@{Microsoft.ZuneMusic_10.20111.11001.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.ZuneMusic/Files/Assets/"
      L"MusicLogo.png}",
      L"Microsoft.ZuneMusic_8wekyb3d8bbwe!Microsoft.ZuneMusic", {5}},
@@ -120,14 +124,28 @@ const AppXProgId kAppXProgIds[] = {
      L"Microsoft.MSPaint_8wekyb3d8bbwe!Microsoft.MSPaint", {6}},
     {L"@{Microsoft.WindowsNotepad_11.2112.32.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.WindowsNotepad/"
      L"Resources/AppName}",
-     L"Microsoft.WindowsNotepad_8wekyb3d8bbwe!App", {7}},
+     L"Microsoft.WindowsNotepad_8wekyb3d8bbwe!App", {7}, kOnBoth},
     // One identity that names two packages joins both lists.
     {L"@{Microsoft.Windows.Photos_1.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.MSPaint_x/AppName}", nullptr,
      {3, 6}},
     // An empty ApplicationName is final: the model id is not consulted.
-    {L"", L"Microsoft.ZuneMusic_8wekyb3d8bbwe!Microsoft.ZuneMusic", {}},
+    {L"", L"Microsoft.ZuneMusic_8wekyb3d8bbwe!Microsoft.ZuneMusic", {}, kOnBoth},
     // Neither value: nothing to match.
-    {nullptr, nullptr, {}},
+    {nullptr, nullptr, {}, kOnBoth},
+    // The apps that take file types over on Windows 11 (build 22621), with their identities there.
+    {L"@{Microsoft.ZuneMusic_11.2406.13.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.ZuneMusic/Resources/AppName}",
+     L"Microsoft.ZuneMusic_8wekyb3d8bbwe!Microsoft.ZuneMusic", {5}, kOnlyWindows11, 4},
+    {L"@{Microsoft.Paint_11.2406.42.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.Paint/Resources/AppDisplayName}",
+     L"Microsoft.Paint_8wekyb3d8bbwe!App", {8}, kOnlyWindows11, 2},
+    {L"@{Microsoft.ScreenSketch_11.2407.3.0_x64__8wekyb3d8bbwe?ms-resource://Microsoft.ScreenSketch/Resources/"
+     L"AppName/Text}",
+     L"Microsoft.ScreenSketch_8wekyb3d8bbwe!App", {9}, kOnlyWindows11, 3},
+    {L"@{Clipchamp.Clipchamp_3.1.11620.0_neutral__yxz26nhyzhsrt?ms-resource://Clipchamp.Clipchamp/Resources/"
+     L"Clipchamp/AppName}",
+     L"Clipchamp.Clipchamp_yxz26nhyzhsrt!App", {10}, kOnlyWindows11, 3},
+    // A plain display name that names no package: only the model id tells the app.
+    {L"Outlook (new)", L"Microsoft.OutlookForWindows_8wekyb3d8bbwe!Microsoft.OutlookforWindows", {11}, kOnlyWindows11,
+     3},
 };
 
 }  // namespace
@@ -165,31 +183,44 @@ void RealisticRegistry::Seed() {
             members[progId.name].push_back(progId.member);
         }
     };
+    // The Windows 11 user has no Chromium Edge, as after its removal.
     for (const ClassicProgId& progId : kMachineProgIds) {
-        writeClassic(HKEY_LOCAL_MACHINE, machine, kMachineView, progId, machineKeys, machineMembers);
+        if (!shape.windows11 || progId.member != 0) {
+            writeClassic(HKEY_LOCAL_MACHINE, machine, kMachineView, progId, machineKeys, machineMembers);
+        }
     }
     for (const ClassicProgId& progId : kUserProgIds) {
-        writeClassic(HKEY_USERS, user, 0, progId, userKeys, userMembers);
+        if (!shape.windows11 || progId.member != 0) {
+            writeClassic(HKEY_USERS, user, 0, progId, userKeys, userMembers);
+        }
     }
 
     // Package ProgIds: only the user's count; the machine's are ignored.
-    unsigned seed = 1;
+    unsigned seed = 0;
+    const int windows = shape.windows11 ? kOnlyWindows11 : kOnlyWindows10;
     for (const AppXProgId& appx : kAppXProgIds) {
-        const std::wstring name = AppXName(seed++);
-        const std::wstring application = user + L"\\" + name + L"\\Application";
-        HKEY created = Create(HKEY_USERS, application, 0);
-        if (created) {
-            RegCloseKey(created);
-        }
-        if (appx.applicationName) {
-            SetText(HKEY_USERS, application, L"ApplicationName", REG_SZ, appx.applicationName);
-        }
-        if (appx.userModelId) {
-            SetText(HKEY_USERS, application, L"AppUserModelID", REG_SZ, appx.userModelId);
-        }
-        userKeys.push_back(name);
-        if (!appx.members.empty()) {
-            userMembers[name] = appx.members;
+        ++seed;
+        for (int copy = 0; copy < appx.copies; ++copy) {
+            // Named by place in the table, so that each has the same name on either Windows.
+            const std::wstring name = AppXName(seed + 100 * copy);
+            if (appx.windows != kOnBoth && appx.windows != windows) {
+                continue;
+            }
+            const std::wstring application = user + L"\\" + name + L"\\Application";
+            HKEY created = Create(HKEY_USERS, application, 0);
+            if (created) {
+                RegCloseKey(created);
+            }
+            if (appx.applicationName) {
+                SetText(HKEY_USERS, application, L"ApplicationName", REG_SZ, appx.applicationName);
+            }
+            if (appx.userModelId) {
+                SetText(HKEY_USERS, application, L"AppUserModelID", REG_SZ, appx.userModelId);
+            }
+            userKeys.push_back(name);
+            if (!appx.members.empty()) {
+                userMembers[name] = appx.members;
+            }
         }
     }
     for (int i = 0; i < 3; ++i) {

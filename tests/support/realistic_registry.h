@@ -15,12 +15,15 @@ struct RealisticRegistryShape {
     int unrelatedUserClasses = 300;
     int unrelatedUserAppX = 40;  // AppX ProgIds of other packages
     int fileExtensions = 0;      // FileExts subkeys, each with OpenWithList, OpenWithProgids, UserChoice
+    // A Windows 11 user's apps in place of a Windows 10 user's: Paint, Snipping Tool, Clipchamp,
+    // Outlook and Media Player, but neither Edge, nor Paint 3D.
+    bool windows11 = false;
 };
 
 struct RealisticRegistry {
     std::wstring sid;
     RealisticRegistryShape shape;
-    // ProgIds written on purpose for an app, by catalogue index (0 to 7), in each root.
+    // ProgIds written on purpose for an app, by catalogue index, in each root.
     std::map<std::wstring, std::vector<int>> machineMembers;
     std::map<std::wstring, std::vector<int>> userMembers;
     std::vector<std::wstring> machineKeys;  // top-level class keys written, for removal
