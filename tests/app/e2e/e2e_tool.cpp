@@ -1,7 +1,9 @@
 // The Windows side of the end-to-end tests: prepares the prefix the way a Windows 10 user's
 // registry looks, and reports what the program changed, one line of plain text per query.
 //
-//   e2e_tool seed <recorder.exe>    realistic classes, 30 file extensions, URL recorders
+//   e2e_tool seed <recorder.exe> [windows11]
+//                                   realistic classes, 30 file extensions, URL recorders; with
+//                                   windows11, a Windows 11 user's apps on a Windows 11 build
 //   e2e_tool remove                 takes all of that away again
 //   e2e_tool block <app> | unblock <app>
 //   e2e_tool state <app>            "blocked <n> <total>": ProgIds that carry both markers
@@ -25,6 +27,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include "app/app_catalogue.h"
 #include "remedies/app_blocking.h"
@@ -35,10 +38,76 @@
 
 namespace {
 
-RealisticRegistryShape Shape() {
+RealisticRegistryShape Shape(bool windows11) {
     RealisticRegistryShape shape;
     shape.fileExtensions = 30;
+    shape.windows11 = windows11;
     return shape;
+}
+
+// Windows 11 is Windows 10 with a build of 22000 or more. Wine takes the version from these
+// values when none is set for the program; the ones replaced are kept under kSavedVersion
+// until "remove" puts them back.
+const wchar_t kNtCurrentVersion[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+const wchar_t kSavedVersion[] = L"Software\\Velloran tests\\Replaced version";
+const wchar_t* const kVersionValues[] = {
+    L"CurrentVersion",           L"CSDVersion", L"CurrentBuild", L"CurrentBuildNumber", L"CurrentMajorVersionNumber",
+    L"CurrentMinorVersionNumber"};
+const std::pair<REGSAM, const wchar_t*> kVersionViews[] = {{KEY_WOW64_64KEY, L"64 "}, {KEY_WOW64_32KEY, L"32 "}};
+
+void SetText(HKEY key, const wchar_t* name, const wchar_t* text) {
+    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                   static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+}
+
+// Copies value `name` of `from` to `toName` of `to`, with its type; without it, deletes that.
+void CopyValue(HKEY from, const wchar_t* name, HKEY to, const std::wstring& toName) {
+    BYTE data[512];
+    DWORD type = 0, bytes = sizeof data;
+    if (RegQueryValueExW(from, name, nullptr, &type, data, &bytes) == ERROR_SUCCESS) {
+        RegSetValueExW(to, toName.c_str(), 0, type, data, bytes);
+    } else {
+        RegDeleteValueW(to, toName.c_str());
+    }
+}
+
+void SetWindowsVersion(bool windows11) {
+    HKEY saved = nullptr;
+    DWORD disposition = 0;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSavedVersion, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &saved,
+                        &disposition) != ERROR_SUCCESS) {
+        return;
+    }
+    const bool keep = windows11 && disposition == REG_CREATED_NEW_KEY;
+    for (const auto& [view, prefix] : kVersionViews) {
+        HKEY version = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNtCurrentVersion, 0, KEY_ALL_ACCESS | view, &version) != 0) {
+            continue;
+        }
+        for (const wchar_t* name : kVersionValues) {
+            if (keep) {
+                CopyValue(version, name, saved, prefix + std::wstring(name));
+            } else if (!windows11 && disposition == REG_OPENED_EXISTING_KEY) {
+                CopyValue(saved, (prefix + std::wstring(name)).c_str(), version, name);
+            }
+        }
+        if (windows11) {
+            const DWORD major = 10, minor = 0;
+            SetText(version, L"CurrentVersion", L"10.0");
+            SetText(version, L"CSDVersion", L"");
+            SetText(version, L"CurrentBuild", L"22631");
+            SetText(version, L"CurrentBuildNumber", L"22631");
+            RegSetValueExW(version, L"CurrentMajorVersionNumber", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&major),
+                           sizeof major);
+            RegSetValueExW(version, L"CurrentMinorVersionNumber", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&minor),
+                           sizeof minor);
+        }
+        RegCloseKey(version);
+    }
+    RegCloseKey(saved);
+    if (!windows11) {
+        RawDeleteTree(HKEY_CURRENT_USER, L"Software\\Velloran tests");
+    }
 }
 
 void SetString(HKEY root, const std::wstring& subkey, const wchar_t* name, const std::wstring& value) {
@@ -212,10 +281,14 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     const std::wstring command = argv[1];
-    RealisticRegistry registry(CurrentUserSid(), Shape());
+    const bool windows11 = argc >= 4 && std::wstring(argv[3]) == L"windows11";
+    RealisticRegistry registry(CurrentUserSid(), Shape(windows11));
     int result = 0;
     if (command == L"seed" && argc >= 3) {
         registry.Seed();
+        if (windows11) {
+            SetWindowsVersion(true);
+        }
         RegisterRecorder(L"https", argv[2]);
         RegisterRecorder(L"ms-settings", argv[2]);
     } else if (command == L"remove") {
@@ -223,6 +296,7 @@ int wmain(int argc, wchar_t** argv) {
             AllowEverything(ProtectedKey(registry, extension));
         }
         registry.Seed();  // learns the names it wrote, so that all of them go again
+        SetWindowsVersion(false);
     } else if ((command == L"block" || command == L"unblock" || command == L"state") && argc >= 3) {
         result = AppState(registry.sid, _wtoi(argv[2]), command != L"state", command == L"block");
     } else if (command == L"fileexts") {

@@ -3,7 +3,7 @@
 clicked with xdotool, its window photographed, and the registry read back afterwards.
 
 Usage: velloran_e2e.py <build dir> <pictures dir> <scenario>
-Scenarios: tiles, method1, method1-fails, links, keyboard, windows11, scale.
+Scenarios: tiles, method1, method1-fails, links, keyboard, windows11, windows11-apps, scale.
 The runner exports VELLORAN_X11_PREFIX and VELLORAN_X11_DISPLAY for the test display."""
 
 import os
@@ -25,13 +25,16 @@ TOOL = os.path.join(BUILD, "tests", "e2e_tool.exe")
 RECORDER = "Z:" + os.path.join(BUILD, "tests", "e2e_recorder.exe").replace("/", "\\")
 OPENED = os.path.join(PREFIX, "drive_c", "velloran-opened.txt")
 
-# Catalogue order: tile x, picture without and with the stop sign.
-TILES = [(10, 207, 217), (95, 200, 210), (180, 201, 211), (265, 203, 213),
-         (350, 202, 212), (435, 204, 214), (520, 205, 215), (605, 206, 216)]
-NOTEPAD, PHOTOS, CHROMIUM_EDGE, MAIL = 7, 3, 0, 2
+# Catalogue order: picture without and with the stop sign.
+TILES = [(207, 217), (200, 210), (201, 211), (203, 213), (202, 212), (204, 214), (205, 215), (206, 216),
+         (230, 240), (231, 241), (232, 242), (233, 243)]
+NOTEPAD, PHOTOS, CHROMIUM_EDGE, MAIL, GROOVE = 7, 3, 0, 2, 5
+WINDOWS10_APPS = list(range(8))
 # Not on a Windows 11 PC of today: Microsoft Edge (legacy), Mail, Movies & TV, Paint 3D.
 ABSENT = (1, 2, 4, 6)
-TILE_Y, TILE_SIZE = 305, 75
+TILE_Y, TILE_SIZE, TILE_STEP = 305, 75, 85
+# The tile pictures show the app's name below this line, written by the program, not drawn in.
+CAPTION_TOP = 0.56
 NAMES = ["Chromium Microsoft Edge", "Microsoft Edge", "Mail", "Photos", "Movies & TV", "Groove Music", "Paint 3D",
          "Notepad"]
 ROLE_PUSHBUTTON = 43
@@ -108,12 +111,19 @@ def difference(seen, picture, inner):
     return sum(ImageStat.Stat(ImageChops.difference(seen.crop(inner), reference.crop(inner))).mean)
 
 
+def tile_place(slot):
+    """Where the tile in reading-order place `slot` stands: eight to a row."""
+    return 10 + TILE_STEP * (slot % 8), TILE_Y + TILE_STEP * (slot // 8)
+
+
 class Program:
     """Velloran.exe running on the test display, with its window found by its title; places are
-    given in units, at the display's `dpi`."""
+    given in units, at the display's `dpi`. `apps` are the apps that have tiles, in their order."""
 
-    def __init__(self, dpi=96):
+    def __init__(self, dpi=96, apps=WINDOWS10_APPS, pictures=None):
         self.dpi = dpi
+        self.apps = apps
+        self.pictures = {**dict(enumerate(TILES)), **(pictures or {})}
         self.process = subprocess.Popen([WINE, PROGRAM], env=ENV, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Velloran$").split()[:1])
@@ -131,11 +141,16 @@ class Program:
         xdotool("click", "--repeat", str(count), "--delay", "120", "1")
         time.sleep(1.5)
 
+    def place(self, app):
+        return tile_place(self.apps.index(app))
+
     def click_tile(self, app, count=1):
-        self.click(TILES[app][0] + TILE_SIZE // 2, TILE_Y + TILE_SIZE // 2, count)
+        x, y = self.place(app)
+        self.click(x + TILE_SIZE // 2, y + TILE_SIZE // 2, count)
 
     def hover_tile(self, app):
-        xdotool("mousemove", "--sync", str(self.x + TILES[app][0] + 30), str(self.y + TILE_Y + 30))
+        x, y = self.place(app)
+        xdotool("mousemove", "--sync", str(self.x + x + 30), str(self.y + y + 30))
         time.sleep(1.5)
 
     def tile_on_screen(self, app):
@@ -143,9 +158,9 @@ class Program:
         # pointer already there to move (15 s).
         xdotool("mousemove", str(self.x + 2), str(self.y + 2))
         time.sleep(0.5)
-        left, top = px(TILES[app][0], self.dpi), px(TILE_Y, self.dpi)
-        return self.screen().crop((left, top, px(TILES[app][0] + TILE_SIZE, self.dpi),
-                                   px(TILE_Y + TILE_SIZE, self.dpi)))
+        x, y = self.place(app)
+        return self.screen().crop((px(x, self.dpi), px(y, self.dpi), px(x + TILE_SIZE, self.dpi),
+                                   px(y + TILE_SIZE, self.dpi)))
 
     def screen(self):
         """The window's client area as it is on the screen."""
@@ -159,10 +174,10 @@ class Program:
         the nearer one is not near (another picture, a broken one, or none at all). `inset` pixels
         along the edge are left out."""
         seen = self.tile_on_screen(app)
-        inner = (inset, inset, seen.width - inset, seen.height - inset)
+        inner = (inset, inset, seen.width - inset, int(seen.height * CAPTION_TOP))
         large = 100 if self.dpi > 96 else 0  # above 100 % the pictures drawn at twice the size
         distance = {name: difference(seen, picture + large, inner)
-                    for name, picture in (("normal", TILES[app][1]), ("blocked", TILES[app][2]))}
+                    for name, picture in zip(("normal", "blocked"), self.pictures[app])}
         nearer = min(distance, key=distance.get)
         print("        tile %d: mean differences %s" % (app, {k: round(v, 1) for k, v in distance.items()}))
         return nearer if distance[nearer] < NEAR_ENOUGH else "neither"
@@ -291,13 +306,13 @@ def scenario_links():
     check(program.close() == 0, "the program ends with exit code 0")
 
 
-def focused():
+def focused(apps=WINDOWS10_APPS):
     """Which tile has the keyboard focus (its catalogue index), 'link x' for another control, or None."""
     words = tool("focus").split()
     if len(words) != 2:
         return None
     x, y = int(words[0]), int(words[1])
-    return next((app for app, tile in enumerate(TILES) if (tile[0], TILE_Y) == (x, y)), "link %d" % x)
+    return next((app for slot, app in enumerate(apps) if tile_place(slot) == (x, y)), "link %d" % x)
 
 
 def accessible():
@@ -364,7 +379,7 @@ def scenario_keyboard():
     key("shift+Tab")
     now = focus_on("link 50")
     check(now == "link 50", "Shift+Tab goes back to the Method 1 link (%s)" % now)
-    for _ in range(len(TILES) + 1):
+    for _ in range(len(WINDOWS10_APPS) + 1):
         key("Tab")
     now = focus_on("link 440")
     check(now == "link 440", "Tab after the last tile wraps to the first link (%s)" % now)
@@ -383,7 +398,7 @@ def scenario_windows11():
                  for app, name in enumerate(NAMES)]
     check([(row[2], row[4]) for row in tiles] == [(int(app in ABSENT), described[app]) for app in range(8)],
           "screen readers read the absent apps' tiles as unavailable, and every tile's state (%s)" % tiles)
-    for app in range(len(TILES)):
+    for app in WINDOWS10_APPS:
         shade = sum(ImageStat.Stat(program.tile_on_screen(app).convert("L")).mean)
         check(program.tile_picture(app) == "neither" and shade < 80 if app in ABSENT else
               program.tile_picture(app) == "normal", "tile %d is faded only if its app is absent" % app)
@@ -414,6 +429,92 @@ def scenario_windows11():
           "closing the window while the box is up ends the program, and no settings page opens")
 
 
+# A Windows 11 user's apps, in tile order: nine found, the ninth on a second row.
+WINDOWS11_APPS = [MAIL, PHOTOS, 4, GROOVE, NOTEPAD, 8, 9, 10, 11]
+WINDOWS11_NAMES = ["Mail", "Photos", "Movies & TV", "Media Player", "Notepad", "Paint", "Snipping Tool", "Clipchamp",
+                   "Outlook"]
+NEW_APPS = (8, 9, 10, 11)
+FILEEXTS = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\"
+
+
+def user_hive():
+    """The user's registry as regedit exports it: each key's lines of values. Wine's own settings,
+    which Wine itself changes as programs run, are left out."""
+    subprocess.run([WINE, "regedit", "/E", "C:\\velloran-hive.reg", "HKEY_CURRENT_USER"], env=ENV,
+                   capture_output=True, timeout=120)
+    hive, key = {}, None
+    with open(os.path.join(PREFIX, "drive_c", "velloran-hive.reg"), encoding="utf-16") as file:
+        for line in file:
+            line = line.rstrip("\r\n")
+            if line.startswith("["):
+                key = None if line.startswith("[HKEY_CURRENT_USER\\Software\\Wine") else line[1:-1]
+                if key:
+                    hive[key] = set()
+            elif line and key:
+                hive[key].add(line)
+    return hive
+
+
+def changes(before, after):
+    """{key: (lines added, lines gone)}, a key that came or went with None for its own line."""
+    found = {}
+    for key in set(before) | set(after):
+        old, new = before.get(key, {None}), after.get(key, {None})
+        if old != new:
+            found[key] = (new - old, old - new)
+    return found
+
+
+def caption_span(tile):
+    """The first and last columns of the tile's lower part in which white text shows, or None."""
+    band = tile.crop((0, int(tile.height * CAPTION_TOP), tile.width, tile.height)).convert("L")
+    columns = [x for x in range(band.width) if max(band.crop((x, 0, x + 1, band.height)).getdata()) > 200]
+    return (columns[0], columns[-1]) if columns else None
+
+
+def scenario_windows11_apps():
+    """A Windows 11 user's PC, as seeded: the apps that take file types over there have live tiles,
+    named as Windows names them, and block exactly their ProgIds."""
+    before = user_hive()
+    program = Program(apps=WINDOWS11_APPS, pictures={GROOVE: (234, 244)})
+    check((program.width, program.height) == (690, 475), "a second row of tiles makes the client area 690 x 475 "
+          "(%d x %d)" % (program.width, program.height))
+    tiles = [row for row in accessible() if row[0] == ROLE_PUSHBUTTON]
+    check([(row[1], row[2], row[3]) for row in tiles] == [(0, 0, name) for name in WINDOWS11_NAMES],
+          "nine live tiles, read as the apps' names (%s)" % tiles)
+    check(any(row[3].startswith("This application helps you to stop Windows 11 from") for row in accessible()),
+          "the Method 1 text names Windows 11")
+    spans = {}
+    for app, name in zip(WINDOWS11_APPS, WINDOWS11_NAMES):
+        spans[name] = caption_span(program.tile_on_screen(app))
+        width = px(TILE_SIZE, program.dpi)
+        check(program.tile_picture(app) == "normal" and spans[name] and abs(sum(spans[name]) - (width - 1)) <= 3,
+              "%s's tile shows its picture with its name written centred below (%s)" % (name, spans[name]))
+    check(spans["Paint"][1] - spans["Paint"][0] < spans["Snipping Tool"][1] - spans["Snipping Tool"][0],
+          "a longer name is written wider")
+    counts = {}
+    for app in NEW_APPS:
+        program.click_tile(app)
+        counts[app] = all_blocked(app)
+        check(counts[app][1] > 0 and counts[app][0] == counts[app][1] and program.tile_picture(app) == "blocked",
+              "a click blocks every ProgId of app %d (%s) and shows the stop sign" % (app, counts[app]))
+    blocked = changes(before, user_hive())
+    marker = {'"NoOpenWith"=""', '"NoStaticDefaultVerb"=""'}
+    check(len(blocked) == sum(total for marked, total in counts.values()) and
+          all(change == (marker, set()) for change in blocked.values()),
+          "the registry gained the two markers on that many ProgIds and nothing else (%s)" % list(blocked.items())[:3])
+    program.click_tile(8)
+    check(none_blocked(8) == 0 and program.tile_picture(8) == "normal", "a second click unblocks Paint")
+    program.click(60, 170)
+    check(wait_for(message_box, 10) is not None, "Method 1 reports")
+    xdotool("key", "Return")
+    check(all(none_blocked(app) == 0 for app in NEW_APPS), "Method 1 unblocks the new apps")
+    left = changes(before, user_hive())
+    check(left and all(key.startswith(FILEEXTS) and change[0] == {None} for key, change in left.items()),
+          "in the end only the extension keys are gone (%s)" % [k for k in left if not k.startswith(FILEEXTS)][:3])
+    check(program.close() == 0, "the program ends with exit code 0")
+
+
 def set_display_scale(dpi):
     """What Wine reports as every window's DPI, read by each program as it starts."""
     subprocess.run([WINE, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
@@ -438,7 +539,7 @@ def scenario_scale():
             check(heights[dpi] > 0 and abs(heights[dpi] - heights[96] * dpi / 96) <= 2,
                   "the headline's text is %d pixels tall" % heights[dpi])
             if dpi == 192:  # the larger picture, shown as drawn; at 125 and 150 % it is scaled down
-                sharp = difference(program.tile_on_screen(NOTEPAD), TILES[NOTEPAD][1] + 100, (0, 0, 150, 150))
+                sharp = difference(program.tile_on_screen(NOTEPAD), TILES[NOTEPAD][0] + 100, (0, 0, 150, 84))
                 check(sharp < 1, "the tile shows its larger picture unscaled (%.1f)" % sharp)
             program.click(60, 170)
             box = wait_for(message_box, 10)
@@ -451,11 +552,11 @@ def scenario_scale():
 
 SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
              "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11,
-             "scale": scenario_scale}
+             "windows11-apps": scenario_windows11_apps, "scale": scenario_scale}
 
 
 def main():
-    tool("seed", RECORDER)
+    tool("seed", RECORDER, *(["windows11"] if SCENARIO == "windows11-apps" else []))
     try:
         SCENARIOS[SCENARIO]()
     finally:
