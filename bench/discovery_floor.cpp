@@ -38,8 +38,15 @@ void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name
             subkey.Close();
             subkey = OpenRegistryKey(WideString::Append({root.CStr(), L"\\", progId.CStr(), L"\\Application"}).CStr(),
                                      KEY_READ);
-            if (subkey.IsOpen() && !ReadValueText(subkey.handle, L"ApplicationName", text)) {
-                ReadValueText(subkey.handle, L"AppUserModelID", text);
+            // Both values, as discovery reads them: some apps are told by their model id too.
+            WideString modelId;
+            if (subkey.IsOpen()) {
+                const bool named = ReadValueText(subkey.handle, L"ApplicationName", text);
+                if (ReadValueText(subkey.handle, L"AppUserModelID", modelId) && !named) {
+                    text = modelId;
+                } else if (kept && !modelId.IsEmpty()) {
+                    kept->identities.push_back(std::move(modelId));
+                }
             }
         } else {
             subkey.Close();

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "ui/button_accessible.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
@@ -82,6 +84,32 @@ void moveFocus(HWND hwnd, bool forward) {
     }
 }
 
+// Up or Down: to the button in the nearest row above or below whose centre is nearest across.
+void moveFocusAcross(HWND hwnd, bool down) {
+    RECT own{};
+    GetWindowRect(hwnd, &own);
+    HWND best = nullptr;
+    LONG bestRows = 0, bestAcross = 0;
+    for (HWND next = GetWindow(hwnd, GW_HWNDFIRST); next; next = GetWindow(next, GW_HWNDNEXT)) {
+        const ImageButton* button = imageButtonOf(next);
+        RECT place{};
+        if (!button || !button->facts.available || !IsWindowVisible(next) || !IsWindowEnabled(next) ||
+            !GetWindowRect(next, &place)) {
+            continue;
+        }
+        const LONG rows = down ? place.top - own.top : own.top - place.top;
+        const LONG across = std::abs((place.left + place.right) - (own.left + own.right));
+        if (rows > 0 && (!best || rows < bestRows || (rows == bestRows && across < bestAcross))) {
+            best = next;
+            bestRows = rows;
+            bestAcross = across;
+        }
+    }
+    if (best) {
+        SetFocus(best);
+    }
+}
+
 bool onKeyDown(HWND hwnd, WPARAM key, LPARAM lParam) {
     switch (key) {
         case VK_SPACE:
@@ -93,6 +121,10 @@ bool onKeyDown(HWND hwnd, WPARAM key, LPARAM lParam) {
         case VK_LEFT:
         case VK_RIGHT:
             moveFocus(hwnd, key == VK_RIGHT);
+            break;
+        case VK_UP:
+        case VK_DOWN:
+            moveFocusAcross(hwnd, key == VK_DOWN);
             break;
         default:
             return false;

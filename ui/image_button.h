@@ -6,7 +6,7 @@
 // Makes image control `index` a button for the keyboard and for screen readers, with its
 // picture, mouse behaviour and events unchanged:
 // - it joins the tab order, and Left or Right moves the focus to the image button before or
-//   after it;
+//   after it, Up or Down to the nearest one in the row above or below;
 // - while it has the focus and the window shows focus cues, a two-pixel mark in `markColour`
 //   (the theme's text colour in high contrast) lines its edge;
 // - Space or Enter sends the command a click sends;

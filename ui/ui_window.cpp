@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -312,6 +313,11 @@ bool centreWindow(HWND hwnd, HWND reference) {
     int32_t h = own.bottom - own.top;
     int32_t x = (area.right - area.left) / 2 + area.left - w / 2;
     int32_t y = (area.bottom - area.top) / 2 + area.top - h / 2;
+    if (!reference) {
+        // Taller or wider than the work area: the caption and the left edge stay on it.
+        x = std::max(x, static_cast<int32_t>(area.left));
+        y = std::max(y, static_cast<int32_t>(area.top));
+    }
     return SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOOWNERZORDER);
 }
 

@@ -14,9 +14,11 @@ namespace {
 
 constexpr COLORREF kMark = RGB(250, 0, 0);
 
-// Two image buttons with a label between them, and a plain picture after them.
+// Two image buttons with a label between them, and a plain picture after them; a third button
+// stands in a row below the second.
 struct Row {
     TestWindow test{200, 100};
+    int32_t below = addImage(test.window, nullptr, 60, 40, 20, 20);
     int32_t first = addImage(test.window, nullptr, 0, 0, 20, 20);
     int32_t label = addLabel(test.window, L"", 30, 0, 20, 20);
     int32_t second = addImage(test.window, nullptr, 60, 0, 20, 20);
@@ -26,6 +28,7 @@ struct Row {
         ShowWindow(test.hwnd(), SW_SHOW);
         makeImageButton(test.window, first, L"First", kMark);
         makeImageButton(test.window, second, L"Second", kMark);
+        makeImageButton(test.window, below, L"Below", kMark);
     }
     HWND at(int32_t index) const { return test.window.controls[index].hwnd; }
 };
@@ -34,25 +37,28 @@ struct KeyCase {
     const char* what;
     WPARAM key;
     LPARAM flags;
-    bool fromSecond;
+    int32_t Row::*from;
     bool clicks;
-    bool focusOnSecond;
+    int32_t Row::*focus;
 };
 
 const KeyCase kKeyCases[] = {
-    {"Space clicks", VK_SPACE, 0, false, true, false},
-    {"a held Space clicks once", VK_SPACE, 1 << 30, false, false, false},
-    {"Enter clicks", VK_RETURN, 0, true, true, true},
-    {"Right passes the label", VK_RIGHT, 0, false, false, true},
-    {"Right stops at the last button", VK_RIGHT, 0, true, false, true},
-    {"Left goes back", VK_LEFT, 0, true, false, false},
-    {"other keys do nothing", 'A', 0, false, false, false},
+    {"Space clicks", VK_SPACE, 0, &Row::first, true, &Row::first},
+    {"a held Space clicks once", VK_SPACE, 1 << 30, &Row::first, false, &Row::first},
+    {"Enter clicks", VK_RETURN, 0, &Row::second, true, &Row::second},
+    {"Right passes the label", VK_RIGHT, 0, &Row::first, false, &Row::second},
+    {"Right stops at the last button", VK_RIGHT, 0, &Row::second, false, &Row::second},
+    {"Left goes back", VK_LEFT, 0, &Row::second, false, &Row::first},
+    {"Down goes to the nearest button of the row below", VK_DOWN, 0, &Row::first, false, &Row::below},
+    {"Up goes to the nearest button of the row above", VK_UP, 0, &Row::below, false, &Row::second},
+    {"Up stops at the first row", VK_UP, 0, &Row::second, false, &Row::second},
+    {"other keys do nothing", 'A', 0, &Row::first, false, &Row::first},
 };
 
 TEST(ImageButton, KeysClickAsTheMouseDoesAndMoveTheFocusAlongTheButtons) {
     Row row;
     for (const KeyCase& c : kKeyCases) {
-        const int32_t start = c.fromSecond ? row.second : row.first;
+        const int32_t start = row.*c.from;
         SetFocus(row.at(start));
         drainQueue();
         row.test.event = UiEvent{};
@@ -61,7 +67,7 @@ TEST(ImageButton, KeysClickAsTheMouseDoesAndMoveTheFocusAlongTheButtons) {
         // A click on the picture posts the control's index with STN_CLICKED, 0.
         EXPECT_EQ(row.test.event.code, c.clicks ? start : 0) << c.what;
         EXPECT_EQ(row.test.event.controlIndex, 0) << c.what;
-        EXPECT_EQ(GetFocus(), row.at(c.focusOnSecond ? row.second : row.first)) << c.what;
+        EXPECT_EQ(GetFocus(), row.at(row.*c.focus)) << c.what;
     }
 }
 

@@ -124,6 +124,11 @@ TEST(UiWindow, CentresOnlyWhenBothCoordinatesAreMinusOne) {
     GetWindowRect(window.hwnd, &rect);
     EXPECT_EQ(rect.left, (work.right - work.left) / 2 + work.left - 50);
     EXPECT_EQ(rect.top, (work.bottom - work.top) / 2 + work.top - 25);
+    // Taller than the work area: its top stays on it.
+    ASSERT_NE(createWindow(window, kTestClass, L"", 100, work.bottom - work.top + 200, -1, -1, WS_POPUP, 0, nullptr),
+              nullptr);
+    GetWindowRect(window.hwnd, &rect);
+    EXPECT_EQ(rect.top, work.top);
 }
 
 TEST(UiWindow, CentringInAnOddRectangleTruncatesTheHalves) {

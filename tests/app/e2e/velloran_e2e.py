@@ -33,8 +33,9 @@ WINDOWS10_APPS = list(range(8))
 # Not on a Windows 11 PC of today: Microsoft Edge (legacy), Mail, Movies & TV, Paint 3D.
 ABSENT = (1, 2, 4, 6)
 TILE_Y, TILE_SIZE, TILE_STEP = 305, 75, 85
-# The tile pictures show the app's name below this line, written by the program, not drawn in.
-CAPTION_TOP = 0.56
+# The tile pictures show the app's name below this line, written by the program, not drawn in;
+# below the second, only the name shows.
+CAPTION_TOP, CAPTION_ONLY = 0.56, 0.6
 NAMES = ["Chromium Microsoft Edge", "Microsoft Edge", "Mail", "Photos", "Movies & TV", "Groove Music", "Paint 3D",
          "Notepad"]
 ROLE_PUSHBUTTON = 43
@@ -467,7 +468,7 @@ def changes(before, after):
 
 def caption_span(tile):
     """The first and last columns of the tile's lower part in which white text shows, or None."""
-    band = tile.crop((0, int(tile.height * CAPTION_TOP), tile.width, tile.height)).convert("L")
+    band = tile.crop((0, int(tile.height * CAPTION_ONLY), tile.width, tile.height)).convert("L")
     columns = [x for x in range(band.width) if max(band.crop((x, 0, x + 1, band.height)).getdata()) > 200]
     return (columns[0], columns[-1]) if columns else None
 
