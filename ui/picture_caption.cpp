@@ -14,6 +14,10 @@ constexpr Gdiplus::REAL kSmallestEm = 6.0f;
 constexpr Gdiplus::REAL kEmStep = 0.5f;
 constexpr Gdiplus::REAL kOneLineBaseline = 79.0f;
 constexpr Gdiplus::REAL kTwoLineBaselines[2] = {68.0f, 83.0f};
+// Lines are broken as measured on a picture this many pixels a hundredth wide, whatever the
+// picture's own size: text widths do not scale evenly with the font's pixel size, and a caption
+// should break alike at every display scale.
+constexpr Gdiplus::REAL kMeasuringUnit = 4.0f;
 
 Gdiplus::REAL lineWidth(Gdiplus::Graphics& graphics, const Gdiplus::Font& font, const std::wstring& line) {
     Gdiplus::RectF bounds;
@@ -57,8 +61,8 @@ bool drawPictureCaption(Gdiplus::Bitmap& picture, const wchar_t* caption) {
     Gdiplus::REAL em = kLargestEm;
     std::wstring lines;
     for (; em >= kSmallestEm; em -= kEmStep) {
-        Gdiplus::Font font(family, em * unit, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
-        lines = breakCaption(graphics, font, text, kLineWidth * unit);
+        Gdiplus::Font font(family, em * kMeasuringUnit, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
+        lines = breakCaption(graphics, font, text, kLineWidth * kMeasuringUnit);
         if (!lines.empty()) {
             break;
         }
