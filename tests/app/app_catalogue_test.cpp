@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -79,41 +78,6 @@ TEST(AppCatalogue, HoldsTheTilesInOrderWithTheirPictures) {
         EXPECT_EQ(catalogue.entries[i].Look().blockedImageId, normal[i] + 10);
         EXPECT_EQ(catalogue.entries[i].offeredWhenAbsent, i < 8);
         EXPECT_EQ(catalogue.entries[i].progIds.count, 0u);
-    }
-    // Groove Music's package from version 11 on is Media Player.
-    AppEntry& music = catalogue.entries[5];
-    music.packageVersion = 10;
-    EXPECT_STREQ(music.Look().name, L"Groove Music");
-    music.packageVersion = 11;
-    EXPECT_STREQ(music.Look().name, L"Media Player");
-    EXPECT_EQ(music.Look().normalImageId, 234);
-}
-
-// Which apps are on the PC (a letter per catalogue entry, 'x' for present), and the tiles shown.
-struct ShownCase {
-    const char* present;
-    std::vector<int> shown;
-};
-
-const ShownCase kShownCases[] = {
-    {"xxxxxxxx....", {0, 1, 2, 3, 4, 5, 6, 7}},                // Windows 10 as it was: today's window
-    {"........xxxx", {0, 1, 2, 3, 8, 9, 10, 11}},              // absent old apps fill up to eight
-    {"..xxxx.xxxxx", {2, 3, 4, 5, 7, 8, 9, 10, 11}},           // nine found: no absent tile
-    {"xxxxxxxxxxxx", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},  // two rows
-    {"............", {0, 1, 2, 3, 4, 5, 6, 7}},
-};
-
-TEST(AppCatalogue, ShowsEveryAppFoundAndFillsUpToEightWithTheOldOnes) {
-    for (const ShownCase& c : kShownCases) {
-        AppCatalogue catalogue;
-        for (int i = 0; i < kAppCount; ++i) {
-            if (c.present[i] == 'x') {
-                catalogue.entries[i].progIds.Append(L"AppXsomething");
-            }
-        }
-        int apps[kAppCount] = {};
-        const int count = catalogue.ShownApps(apps, 8);
-        EXPECT_EQ(std::vector<int>(apps, apps + count), c.shown) << c.present;
     }
 }
 

@@ -27,7 +27,6 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
-#include <utility>
 
 #include "app/app_catalogue.h"
 #include "remedies/app_blocking.h"
@@ -46,67 +45,58 @@ RealisticRegistryShape Shape(bool windows11) {
 }
 
 // Windows 11 is Windows 10 with a build of 22000 or more. Wine takes the version from these
-// values when none is set for the program; the ones replaced are kept under kSavedVersion
-// until "remove" puts them back.
+// values when none is set for the program; the ones replaced are kept until "remove".
 const wchar_t kNtCurrentVersion[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
-const wchar_t kSavedVersion[] = L"Software\\Velloran tests\\Replaced version";
-const wchar_t* const kVersionValues[] = {
-    L"CurrentVersion",           L"CSDVersion", L"CurrentBuild", L"CurrentBuildNumber", L"CurrentMajorVersionNumber",
-    L"CurrentMinorVersionNumber"};
-const std::pair<REGSAM, const wchar_t*> kVersionViews[] = {{KEY_WOW64_64KEY, L"64 "}, {KEY_WOW64_32KEY, L"32 "}};
+const wchar_t kReplacedVersion[] = L"Software\\Velloran tests";
+const DWORD kTen = 10, kZero = 0;
+struct VersionValue {
+    const wchar_t* name;
+    DWORD type;
+    const void* data;
+    DWORD bytes;
+};
+const VersionValue kWindows11[] = {{L"CurrentVersion", REG_SZ, L"10.0", 10},
+                                   {L"CSDVersion", REG_SZ, L"", 2},
+                                   {L"CurrentBuild", REG_SZ, L"22631", 12},
+                                   {L"CurrentBuildNumber", REG_SZ, L"22631", 12},
+                                   {L"CurrentMajorVersionNumber", REG_DWORD, &kTen, 4},
+                                   {L"CurrentMinorVersionNumber", REG_DWORD, &kZero, 4}};
 
-void SetText(HKEY key, const wchar_t* name, const wchar_t* text) {
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                   static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-}
-
-// Copies value `name` of `from` to `toName` of `to`, with its type; without it, deletes that.
-void CopyValue(HKEY from, const wchar_t* name, HKEY to, const std::wstring& toName) {
-    BYTE data[512];
-    DWORD type = 0, bytes = sizeof data;
-    if (RegQueryValueExW(from, name, nullptr, &type, data, &bytes) == ERROR_SUCCESS) {
-        RegSetValueExW(to, toName.c_str(), 0, type, data, bytes);
-    } else {
-        RegDeleteValueW(to, toName.c_str());
-    }
-}
-
+// Windows 11 in both views, keeping the values replaced; or those values back again.
 void SetWindowsVersion(bool windows11) {
-    HKEY saved = nullptr;
+    HKEY kept = nullptr;
     DWORD disposition = 0;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kSavedVersion, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &saved,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, kReplacedVersion, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &kept,
                         &disposition) != ERROR_SUCCESS) {
         return;
     }
-    const bool keep = windows11 && disposition == REG_CREATED_NEW_KEY;
-    for (const auto& [view, prefix] : kVersionViews) {
+    // Kept once, when the key is new; put back only what was kept.
+    const bool copy = windows11 == (disposition == REG_CREATED_NEW_KEY);
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
         HKEY version = nullptr;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNtCurrentVersion, 0, KEY_ALL_ACCESS | view, &version) != 0) {
             continue;
         }
-        for (const wchar_t* name : kVersionValues) {
-            if (keep) {
-                CopyValue(version, name, saved, prefix + std::wstring(name));
-            } else if (!windows11 && disposition == REG_OPENED_EXISTING_KEY) {
-                CopyValue(saved, (prefix + std::wstring(name)).c_str(), version, name);
+        for (const VersionValue& value : kWindows11) {
+            const std::wstring keptName = (view == KEY_WOW64_64KEY ? L"64 " : L"32 ") + std::wstring(value.name);
+            const wchar_t* names[2] = {value.name, keptName.c_str()};
+            BYTE data[512];
+            DWORD type = 0, bytes = sizeof data;
+            HKEY from = windows11 ? version : kept, to = windows11 ? kept : version;
+            if (copy && RegQueryValueExW(from, names[!windows11], nullptr, &type, data, &bytes) == ERROR_SUCCESS) {
+                RegSetValueExW(to, names[windows11], 0, type, data, bytes);
+            } else if (copy) {
+                RegDeleteValueW(to, names[windows11]);
             }
-        }
-        if (windows11) {
-            const DWORD major = 10, minor = 0;
-            SetText(version, L"CurrentVersion", L"10.0");
-            SetText(version, L"CSDVersion", L"");
-            SetText(version, L"CurrentBuild", L"22631");
-            SetText(version, L"CurrentBuildNumber", L"22631");
-            RegSetValueExW(version, L"CurrentMajorVersionNumber", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&major),
-                           sizeof major);
-            RegSetValueExW(version, L"CurrentMinorVersionNumber", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&minor),
-                           sizeof minor);
+            if (windows11) {
+                RegSetValueExW(version, value.name, 0, value.type, static_cast<const BYTE*>(value.data), value.bytes);
+            }
         }
         RegCloseKey(version);
     }
-    RegCloseKey(saved);
+    RegCloseKey(kept);
     if (!windows11) {
-        RawDeleteTree(HKEY_CURRENT_USER, L"Software\\Velloran tests");
+        RawDeleteTree(HKEY_CURRENT_USER, kReplacedVersion);
     }
 }
 
