@@ -85,8 +85,9 @@ def threads(*programs):
                 if ("WINEPREFIX=" + PREFIX).encode() not in file.read().split(b"\0"):
                     continue
             with open("/proc/%s/cmdline" % pid, "rb") as file:
-                if any(program.encode() in file.read() for program in programs):
-                    total += len(os.listdir("/proc/%s/task" % pid))
+                command = file.read()
+            if any(program.encode() in command for program in programs):
+                total += len(os.listdir("/proc/%s/task" % pid))
         except OSError:
             continue
     return total
