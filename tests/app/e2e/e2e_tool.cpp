@@ -17,7 +17,6 @@
 //   e2e_tool accessible             "<role> <pressed> <unavailable> <name>|<description>" of each
 //                                   control, as screen readers read them
 //   e2e_tool tooltip                the text of the tooltip on the screen, if any
-//   e2e_tool classes                "<keys> <values> <digest>" of the user's classes
 //   e2e_tool rescale <dpi>          tells the main window it moved to a monitor at <dpi>
 #include <windows.h>
 #include <commctrl.h>
@@ -32,7 +31,6 @@
 #include "remedies/app_blocking.h"
 #include "support/acl_reading.h"
 #include "support/realistic_registry.h"
-#include "support/registry_snapshot.h"
 #include "support/scratch_key.h"
 #include "support/user_sid.h"
 
@@ -181,55 +179,27 @@ int AccessibleState() {
     return 0;
 }
 
-// One line that changes with any key or value of the user's classes: FNV-1a over the names,
-// types and data of a capture.
-int ClassesState(const RealisticRegistry& registry) {
-    uint32_t digest = 2166136261u;
-    auto mix = [&](const void* bytes, size_t count) {
-        for (size_t i = 0; i < count; ++i) {
-            digest = (digest ^ static_cast<const uint8_t*>(bytes)[i]) * 16777619u;
-        }
-    };
-    size_t values = 0;
-    const RegistrySnapshot snapshot = TakeSnapshot(HKEY_USERS, registry.UserClasses(), 0, false);
-    for (const auto& [key, state] : snapshot) {
-        mix(key.c_str(), (key.size() + 1) * sizeof(wchar_t));
-        for (const auto& [name, value] : state.values) {
-            mix(name.c_str(), (name.size() + 1) * sizeof(wchar_t));
-            mix(&value.type, sizeof value.type);
-            mix(value.data.data(), value.data.size());
-            ++values;
-        }
-    }
-    wprintf(L"%zu %zu %08x\n", snapshot.size(), values, digest);
-    return 0;
-}
-
 // What Windows sends a window that moves to a monitor at `dpi`: WM_DPICHANGED with the window's
-// rectangle scaled linearly, frame included. The message carries a pointer, which Wine hands
-// on as it is, so the rectangle is written into the program's own memory.
+// rectangle scaled linearly, frame included. Wine hands the message's pointer on as it is, so
+// the rectangle goes into the program's own memory.
 int Rescale(UINT dpi) {
     HWND window = MainWindow();
     DWORD processId = 0;
     RECT now = {};
-    if (!window || !GetWindowThreadProcessId(window, &processId) || !GetWindowRect(window, &now)) {
+    if (!GetWindowThreadProcessId(window, &processId) || !GetWindowRect(window, &now)) {
         return 1;
     }
     const int from = static_cast<int>(GetDpiForWindow(window));
     RECT suggested = {now.left, now.top, now.left + MulDiv(now.right - now.left, static_cast<int>(dpi), from),
                       now.top + MulDiv(now.bottom - now.top, static_cast<int>(dpi), from)};
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
-    void* remote = process ? VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
     DWORD_PTR answer = 0;
-    const bool sent = remote && WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
+    const bool sent = WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
                       SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote),
                                           SMTO_ABORTIFHUNG, 30000, &answer);
-    if (remote) {
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    if (process) {
-        CloseHandle(process);
-    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
     return sent ? 0 : 1;
 }
 
@@ -322,8 +292,6 @@ int wmain(int argc, wchar_t** argv) {
         result = FocusState();
     } else if (command == L"accessible") {
         result = AccessibleState();
-    } else if (command == L"classes") {
-        result = ClassesState(registry);
     } else if (command == L"rescale" && argc >= 3) {
         result = Rescale(static_cast<UINT>(_wtoi(argv[2])));
     } else {

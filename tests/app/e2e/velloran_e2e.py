@@ -212,6 +212,17 @@ def blocked_state(app):
     return (int(words[1]), int(words[2])) if len(words) == 3 else (-1, -1)
 
 
+def user_classes():
+    """Every key and value of the user's classes as Wine's reg exports them; empty when it cannot."""
+    export = os.path.join(BUILD, "e2e-classes.reg")
+    if os.path.exists(export):
+        os.remove(export)
+    subprocess.run([WINE, "reg", "export", r"HKCU\Software\Classes", "Z:" + export.replace("/", "\\"), "/y"],
+                   env=ENV, capture_output=True, timeout=120)
+    with open(export, "rb") if os.path.exists(export) else open(os.devnull, "rb") as file:
+        return file.read()
+
+
 def opened():
     try:
         with open(OPENED, encoding="utf-8-sig") as file:
@@ -413,10 +424,10 @@ def scenario_windows11():
         shade = sum(ImageStat.Stat(program.tile_on_screen(app).convert("L")).mean)
         check(program.tile_picture(app) == "neither" and shade < 80 if app in ABSENT else
               program.tile_picture(app) == "normal", "tile %d is faded only if its app is absent" % app)
-    classes = tool("classes")
+    classes = user_classes()
     program.click_tile(MAIL)
-    check(never(lambda: tool("classes") != classes) and program.tile_picture(MAIL) == "neither",
-          "a click on it changes nothing in the user's classes within 5 s, nor on the tile (%s)" % classes)
+    check(classes and never(lambda: user_classes() != classes) and program.tile_picture(MAIL) == "neither",
+          "a click on it changes nothing in the user's classes within 5 s, nor on the tile")
     program.hover_tile(MAIL)
     check(tool("tooltip") == described[MAIL], "its tooltip says so (%s)" % tool("tooltip"))
     program.click_tile(PHOTOS)
