@@ -170,7 +170,8 @@ bool MainWindow::Build() {
 }
 
 // A light gradient behind the texts, a thin strip that the window colour shows through, and
-// a dark band that the tiles stand in.
+// a dark band that the tiles stand in. The gradient and the band reach the right and bottom
+// edges of the client area as it is, which may be larger than designed.
 void MainWindow::PaintBackground() {
     Gdiplus::Bitmap canvas(window.clientWidth, window.clientHeight, PixelFormat32bppARGB);
     if (canvas.GetLastStatus() != Gdiplus::Ok) {
@@ -180,13 +181,15 @@ void MainWindow::PaintBackground() {
         Gdiplus::Graphics graphics(&canvas);
         // Drawn in units, at the window's scale.
         const auto scale = static_cast<Gdiplus::REAL>(window.dpi) / USER_DEFAULT_SCREEN_DPI;
+        const Gdiplus::REAL right = window.clientWidth / scale;
+        const Gdiplus::REAL bottom = window.clientHeight / scale;
         graphics.ScaleTransform(scale, scale);
         Gdiplus::LinearGradientBrush gradient(Gdiplus::Rect(0, 0, 10, 280), Gdiplus::Color(0xFFFEFEFE),
                                               Gdiplus::Color(0xFFFFFFFF), Gdiplus::LinearGradientModeForwardDiagonal);
         gradient.SetWrapMode(Gdiplus::WrapModeTile);
-        graphics.FillRectangle(&gradient, 0, 0, kClientWidth, 280);
+        graphics.FillRectangle(&gradient, 0.0F, 0.0F, right, 280.0F);
         Gdiplus::SolidBrush band{Gdiplus::Color(kBandColour)};
-        graphics.FillRectangle(&band, 0, kBandTop, kClientWidth, ClientHeight() - kBandTop);
+        graphics.FillRectangle(&band, 0.0F, static_cast<Gdiplus::REAL>(kBandTop), right, bottom - kBandTop);
     }
     setBackgroundImage(window, &canvas, 0, 0);
 }

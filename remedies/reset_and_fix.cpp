@@ -2,7 +2,6 @@
 
 #include <sddl.h>
 
-#include <utility>
 #include <vector>
 
 #include "registry/registry_key.h"
@@ -23,39 +22,45 @@ LocalSid WellKnownSid(WELL_KNOWN_SID_TYPE type) {
     return result;
 }
 
-// Deletes the subkeys of the key at `path`; returns how many went and names in `kept` those
-// that stayed (Windows protects some extensions against every other program).
-uint32_t DeleteExtensionKeys(const WideString& path, WideStringList& kept) {
-    RegistryKey fileExts = OpenRegistryKey(path.CStr(), KEY_READ);
-    if (!fileExts.IsOpen()) {
-        return 0;
-    }
-    DWORD subkeys = 0;
-    if (RegQueryInfoKeyW(fileExts.handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        return 0;
+enum class Listing { Missing, Listed, Unreadable };
+
+// The names of the subkeys of the key at `path`, in the registry's order.
+Listing ListSubkeys(const WideString& path, WideStringList& names) {
+    RegistryKey key = OpenRegistryKey(path.CStr(), KEY_READ);
+    if (!key.IsOpen()) {
+        return RegistryEntryExists(path.CStr(), nullptr) ? Listing::Unreadable : Listing::Missing;
     }
     std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
+    for (DWORD i = 0;; ++i) {
+        DWORD capacity = kKeyNameBufferUnits;
+        const LONG status = RegEnumKeyExW(key.handle, i, name.data(), &capacity, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            return Listing::Listed;
+        }
+        if (status != ERROR_SUCCESS) {
+            return Listing::Unreadable;
+        }
+        names.Append(name.data());
+    }
+}
+
+// Deletes the subkeys of the key at `path` by the names they had when listed, so that keys
+// Explorer adds or removes meanwhile move no other key out of reach; returns how many are
+// gone. A key found gone counts as deleted, whoever deleted it. `kept` names what is still
+// there afterwards: keys Windows protects against every other program, or ones added since.
+uint32_t DeleteExtensionKeys(const WideString& path, Listing& listing, WideStringList& kept, TreeDeletion deleteTree) {
+    WideStringList found;
+    listing = ListSubkeys(path, found);
     RegistryKey holder;
     uint32_t deleted = 0;
-    // Downwards, so that the indices still to be visited stay valid while keys go.
-    for (DWORD i = subkeys; i-- > 0;) {
-        name[0] = 0;
-        DWORD capacity = kKeyNameBufferUnits;
-        if (RegEnumKeyExW(fileExts.handle, i, name.data(), &capacity, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS ||
-            name[0] == 0) {
-            continue;
-        }
-        if (holder.DeleteTree(WideString::Append({path.CStr(), L"\\", name.data()}).CStr())) {
+    for (uint32_t i = 0; i < found.count; ++i) {
+        const WideString key = WideString::Append({path.CStr(), L"\\", found.items[i].CStr()});
+        if (deleteTree(holder, key.CStr()) || !RegistryEntryExists(key.CStr(), nullptr)) {
             ++deleted;
-        } else {
-            kept.Append(name.data());
         }
     }
-    // Found from the last index down; named from the first.
-    for (uint32_t i = 0; i < kept.count / 2; ++i) {
-        std::swap(kept.items[i], kept.items[kept.count - 1 - i]);
+    if (listing == Listing::Listed) {
+        ListSubkeys(path, kept);
     }
     return deleted;
 }
@@ -107,12 +112,18 @@ LocalSid::~LocalSid() {
     }
 }
 
-ResetOutcome ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls) {
+bool DeleteRegistryTree(RegistryKey& holder, const wchar_t* path) {
+    return holder.DeleteTree(path);
+}
+
+ResetOutcome ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls, TreeDeletion deleteTree) {
     const WideString path = WideString::Append({L"HKU\\", sid, kFileExtsBelowUser});
     ResetOutcome outcome;
-    const uint32_t reset = DeleteExtensionKeys(path, outcome.keptExtensions) > 0 ? 1 : 0;
+    Listing listing = Listing::Missing;
+    const uint32_t reset = DeleteExtensionKeys(path, listing, outcome.keptExtensions, deleteTree) > 0 ? 1 : 0;
     outcome.permissionsFixed = ApplyFixedAcl(path, sid, calls);
-    outcome.count = reset + (outcome.permissionsFixed ? 1 : 0);
+    // Associations that could not even be listed were not reset, whatever else was done.
+    outcome.count = listing == Listing::Unreadable ? 0 : reset + (outcome.permissionsFixed ? 1 : 0);
     return outcome;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "registry/registry_key.h"
 #include "remedies/security_calls.h"
 #include "text/wide_string_list.h"
 
@@ -22,14 +23,25 @@ struct LocalSid {
 };
 
 struct ResetOutcome {
-    uint32_t count = 0;             // 1 when at least one extension key went, plus 1 when permissionsFixed
-    WideStringList keptExtensions;  // keys that could not be deleted, in the registry's order
+    // 1 when at least one extension key went, plus 1 when permissionsFixed; 0 as well when the
+    // key exists but its extensions could not be listed
+    uint32_t count = 0;
+    WideStringList keptExtensions;  // extension keys still there afterwards, in the registry's order
     bool permissionsFixed = false;
 };
 
+// Deletes one key with everything below it through `holder`; true when it went.
+using TreeDeletion = bool (*)(RegistryKey& holder, const wchar_t* path);
+
+// RegistryKey::DeleteTree.
+bool DeleteRegistryTree(RegistryKey& holder, const wchar_t* path);
+
 // Deletes every subkey of HKU\<sid>\...\Explorer\FileExts with everything below it, then
-// gives that key a fixed ACL with the user as owner. A count of 0 means that nothing was done.
-ResetOutcome ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls = SystemSecurityCalls());
+// gives that key a fixed ACL with the user as owner. A count of 0 means that nothing was
+// reset. Tests pass their own deletion to play Explorer changing the keys meanwhile.
+ResetOutcome ResetAndFixAssociations(const wchar_t* sid,
+                                     const SecurityCalls& calls = SystemSecurityCalls(),
+                                     TreeDeletion deleteTree = DeleteRegistryTree);
 
 // A text that begins with "S-1-" is converted as a string SID; anything else is looked up
 // as an account name on this machine. Empty when neither gives a SID.

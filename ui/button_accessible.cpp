@@ -156,14 +156,24 @@ struct ButtonAccessible final : IAccessible {
             return E_POINTER;
         }
         *action = nullptr;
-        return isSelf(child) ? giveText(kPressAction, action) : E_INVALIDARG;
+        if (!isSelf(child)) {
+            return E_INVALIDARG;
+        }
+        if (!facts) {
+            return RPC_E_DISCONNECTED;
+        }
+        return facts->available ? giveText(kPressAction, action) : DISP_E_MEMBERNOTFOUND;
     }
+    // An unavailable button has no default action, as a disabled push button has none.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         if (!isSelf(child)) {
             return E_INVALIDARG;
         }
         if (!facts) {
             return RPC_E_DISCONNECTED;
+        }
+        if (!facts->available) {
+            return DISP_E_MEMBERNOTFOUND;
         }
         clickImageButton(facts->hwnd);
         return S_OK;

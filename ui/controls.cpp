@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "ui/dpi.h"
@@ -35,10 +36,11 @@ bool ensureControlCapacity(UiWindow& window) {
 
 namespace {
 
-// The character height of a font of pointSize (8.5 below 1) at dpi, as CreateFont takes it.
+// The character height of a font of pointSize (8.5 below 1) at dpi, as CreateFont takes it,
+// rounded as MulDiv rounds: 10 points at 120 DPI are 17 pixels.
 int32_t fontHeight(double pointSize, UINT dpi) {
     double size = pointSize < 1 ? 8.5 : pointSize;
-    return static_cast<int32_t>(-(size * dpi / 72));
+    return -static_cast<int32_t>(std::lround(size * dpi / 72));
 }
 
 }  // namespace

@@ -11,13 +11,30 @@ using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UI
 // https://learn.microsoft.com/windows/win32/api/winuser/nf-winuser-getsystemmetricsfordpi
 using GetSystemMetricsForDpiCall = int(WINAPI*)(int, UINT);
 
+// https://learn.microsoft.com/windows/win32/api/shellscalingapi/nf-shellscalingapi-getdpiformonitor
+using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
+
 template <typename Call>
-Call user32Call(const char* name) {
-    FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+Call moduleCall(HMODULE module, const char* name) {
+    FARPROC found = module ? GetProcAddress(module, name) : nullptr;
     return reinterpret_cast<Call>(reinterpret_cast<void*>(found));
 }
 
+template <typename Call>
+Call user32Call(const char* name) {
+    return moduleCall<Call>(GetModuleHandleW(L"user32.dll"), name);
+}
+
+// shcore is loaded only where GetDpiForWindow is missing, and only from the system folder.
+HRESULT WINAPI shcoreDpiForMonitor(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY) {
+    static const auto call = moduleCall<GetDpiForMonitorCall>(
+        LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "GetDpiForMonitor");
+    return call ? call(monitor, type, dpiX, dpiY) : E_NOTIMPL;
+}
+
 }  // namespace
+
+DpiCalls dpiCalls = {user32Call<GetDpiForWindowCall>("GetDpiForWindow"), shcoreDpiForMonitor};
 
 UINT systemDpi() {
     HDC screen = GetDC(nullptr);
@@ -29,8 +46,14 @@ UINT systemDpi() {
 }
 
 UINT windowDpi(HWND hwnd) {
-    static const auto getDpiForWindow = user32Call<GetDpiForWindowCall>("GetDpiForWindow");
-    const UINT dpi = getDpiForWindow && hwnd ? getDpiForWindow(hwnd) : 0;
+    UINT dpi = dpiCalls.dpiForWindow && hwnd ? dpiCalls.dpiForWindow(hwnd) : 0;
+    // Windows 8.1 and 10 before 1607 scale per monitor too: the system DPI is the wrong one there.
+    UINT dpiY = 0;
+    if (!dpi && hwnd && dpiCalls.dpiForMonitor &&
+        FAILED(dpiCalls.dpiForMonitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), MDT_EFFECTIVE_DPI, &dpi,
+                                      &dpiY))) {
+        dpi = 0;
+    }
     return dpi ? dpi : systemDpi();
 }
 

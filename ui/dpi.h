@@ -2,11 +2,21 @@
 #pragma once
 
 #include <windows.h>
+#include <shellscalingapi.h>
 
 #include <cstdint>
 
-// The DPI of hwnd's monitor where Windows can say it (GetDpiForWindow, Windows 10 1607 and
-// later), else the system's; 96 without an answer.
+// The per-monitor DPI calls, null where this Windows lacks them: GetDpiForWindow came with
+// Windows 10 1607, GetDpiForMonitor (shcore) with 8.1. Bound to the system's at start; Wine
+// has both, so tests bind their own to play an older Windows.
+struct DpiCalls {
+    UINT(WINAPI* dpiForWindow)(HWND hwnd);
+    HRESULT(WINAPI* dpiForMonitor)(HMONITOR monitor, MONITOR_DPI_TYPE type, UINT* dpiX, UINT* dpiY);
+};
+extern DpiCalls dpiCalls;
+
+// The DPI of hwnd's monitor: GetDpiForWindow, else GetDpiForMonitor of the window's monitor,
+// else the system's; 96 without an answer.
 UINT windowDpi(HWND hwnd);
 
 // The system DPI (GetDeviceCaps LOGPIXELSX of the screen).

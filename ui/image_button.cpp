@@ -248,6 +248,7 @@ bool setImageButtonDescription(UiWindow& window, int32_t index, const wchar_t* d
     if (wcscmp(button->facts.description.CStr(), description ? description : L"") != 0) {
         button->facts.description.Assign(description);
         NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, button->facts.hwnd, OBJID_CLIENT, CHILDID_SELF);
+        refreshControlTooltip(window, index);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "ui/controls.h"
 #include "ui/dpi.h"
+#include "ui/tooltip.h"
 
 bool placeOnAxis(const LayoutAxis& axis, uint32_t flags, const LayoutBits& bits, int32_t& offset, int32_t& extent) {
     const int32_t stored = axis.offset;
@@ -106,9 +107,46 @@ bool placeControls(UiWindow& window, HWND hwnd, bool rescale) {
     return EndDeferWindowPos(batch) != 0;
 }
 
+// Sizes the window so that its client area is the window's size in units at its DPI, with
+// the frame measured as it is now. Windows scales the rectangle it suggests on WM_DPICHANGED
+// linearly, frame included, though frame metrics are whole pixels per DPI, and under
+// Per-Monitor v1 it does not scale the frame at all.
+void fitClient(UiWindow& window) {
+    RECT outer{};
+    RECT client{};
+    if (window.unitClient.width <= 0 || !GetWindowRect(window.hwnd, &outer) || !GetClientRect(window.hwnd, &client)) {
+        return;
+    }
+    const int32_t width = unitsToPixels(window.unitClient.width, window.dpi);
+    const int32_t height = unitsToPixels(window.unitClient.height, window.dpi);
+    if (client.right != width || client.bottom != height) {
+        SetWindowPos(window.hwnd, nullptr, 0, 0, outer.right - outer.left - client.right + width,
+                     outer.bottom - outer.top - client.bottom + height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    }
+}
+
+// The window at its DPI: its size, every control at its place, and what its maker draws.
+void applyScale(UiWindow& window) {
+    window.scalePending = 0;
+    fitClient(window);
+    GetClientRect(window.hwnd, &window.scratchRect);
+    window.clientWidth = window.scratchRect.right;
+    window.clientHeight = window.scratchRect.bottom;
+    placeControls(window, window.hwnd, true);
+    if (window.dpiChanged) {
+        window.dpiChanged(window.dpiContext);
+    }
+    RedrawWindow(window.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 }  // namespace
 
 bool layoutControls(UiWindow& window, HWND hwnd) {
+    if (window.scalePending && hwnd && hwnd == window.hwnd && !IsIconic(hwnd)) {
+        applyScale(window);
+        return true;
+    }
     return placeControls(window, hwnd, false);
 }
 
@@ -122,17 +160,26 @@ bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested) {
             rescaleControlFont(window, window.controls[i]);
         }
     }
+    scaleTooltipFont(window);
+    // A minimised window has no client area to fit: it is sized and laid out when restored.
+    if (IsIconic(window.hwnd)) {
+        window.scalePending = 1;
+        return true;
+    }
     if (suggested) {
         SetWindowPos(window.hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     }
-    GetClientRect(window.hwnd, &window.scratchRect);
-    window.clientWidth = window.scratchRect.right;
-    window.clientHeight = window.scratchRect.bottom;
-    placeControls(window, window.hwnd, true);
-    if (window.dpiChanged) {
-        window.dpiChanged(window.dpiContext);
+    applyScale(window);
+    return true;
+}
+
+bool scaledWindowSize(const UiWindow& window, UINT dpi, SIZE& size) {
+    if (!window.hwnd || window.frameless || window.unitClient.width <= 0 || dpi == 0) {
+        return false;
     }
-    RedrawWindow(window.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    const RECT outer = windowRectForDpi(window, static_cast<DWORD>(GetWindowLongW(window.hwnd, GWL_STYLE)),
+                                        static_cast<DWORD>(GetWindowLongW(window.hwnd, GWL_EXSTYLE)), dpi);
+    size = {outer.right - outer.left, outer.bottom - outer.top};
     return true;
 }

@@ -4,13 +4,21 @@
 #include "ui/ui_window.h"
 
 // Lays out the controls of `window` (whose own handle hwnd must be) for the current client
-// size, from each control's placement at creation. False when nothing was done.
+// size, from each control's placement at creation; first applies a DPI change that came while
+// the window was minimised. False when nothing was done.
 bool layoutControls(UiWindow& window, HWND hwnd);
 
-// WM_DPICHANGED: the window takes `dpi`, moves to `suggested` (the system's rectangle for it;
-// null keeps its own), makes its controls' fonts again, puts every control at its place for
-// the DPI, lets its maker draw again (`dpiChanged`) and repaints. False without a window.
+// WM_DPICHANGED: the window takes `dpi` and makes its controls' fonts again; it moves to
+// `suggested` (the system's rectangle for it; null keeps its own), takes the size whose client
+// area is its size in units at the DPI, puts every control at its place, lets its maker draw
+// again (`dpiChanged`) and repaints. A minimised window does all but the fonts when it is
+// restored (layoutControls). False without a window.
 bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested);
+
+// WM_GETDPISCALEDSIZE: the window size whose client area is the window's size in units at
+// dpi, with the frame the system draws there. False when the system's linear scaling has
+// to do (no window, or a frameless one).
+bool scaledWindowSize(const UiWindow& window, UINT dpi, SIZE& size);
 
 // One axis of a control's placement: its stored offset and extent, and the parent's extent
 // at the control's creation and now.

@@ -39,7 +39,7 @@ int32_t textHeight(const UiWindow& window, const wchar_t* text, int32_t width) {
     RECT area = {0, 0, unitsToPixels(width, window.dpi), 0};
     if (dc) {
         HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-        DrawTextW(dc, text, -1, &area, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        DrawTextW(dc, text, -1, &area, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
         SelectObject(dc, previous);
         ReleaseDC(nullptr, dc);
     }
@@ -147,6 +147,10 @@ void buildMessageBox(UiMessageBox& box, UiWindow* owner, const wchar_t* text, in
         attachToOwner(*owner, window.hwnd);
     }
     box.textIndex = window.hwnd ? addLabel(window, text, 20, 20, width - 40, height - 65) : 0;
+    // The text may name things with an "&" in them, which is no mnemonic here.
+    if (UiControl* label = liveControl(window, box.textIndex)) {
+        SetWindowLongW(label->hwnd, GWL_STYLE, GetWindowLongW(label->hwnd, GWL_STYLE) | SS_NOPREFIX);
+    }
     box.okIndex = 0;
     if (window.hwnd) {
         box.okIndex = addButton(window, L"OK", width - 135, height - 35, 80, 25);

@@ -7,3 +7,10 @@
 // shows: it receives TTN_GETDISPINFOW as WM_NOTIFY. The window's tooltip control is made at
 // the first call and destroyed with the window. False when there is no such control.
 bool addControlTooltip(UiWindow& window, int32_t index);
+
+// A tip of control `index` on the screen asks for its text again, which Space may have
+// changed under the pointer.
+void refreshControlTooltip(UiWindow& window, int32_t index);
+
+// Gives the window's tooltip, if it has one, the system's tooltip font at the window's DPI.
+void scaleTooltipFont(UiWindow& window);

@@ -109,14 +109,13 @@ bool registerWindowClass(UiWindow& window, const wchar_t* className) {
     return true;
 }
 
-// The window rectangle around the client size asked for, at dpi.
-RECT outerRect(const UiWindow& window, DWORD style, DWORD exStyle, UINT dpi) {
+}  // namespace
+
+RECT windowRectForDpi(const UiWindow& window, DWORD style, DWORD exStyle, UINT dpi) {
     RECT outer = {0, 0, unitsToPixels(window.unitClient.width, dpi), unitsToPixels(window.unitClient.height, dpi)};
     adjustWindowRectForDpi(outer, style, exStyle, dpi);
     return outer;
 }
-
-}  // namespace
 
 bool setWindowIcons(UiWindow& window, HICON large, HICON small) {
     if (!window.hwnd) {
@@ -150,6 +149,7 @@ void resetState(UiWindow& window, bool clearControls) {
     window.controlParent = nullptr;
     window.popupWindow = nullptr;
     window.tooltip = nullptr;
+    window.tooltipFont = nullptr;
     window.attachedCount = 0;
     memset(window.attachedWindows, 0, sizeof(window.attachedWindows));
     window.scratchRect = {};
@@ -170,6 +170,7 @@ void resetState(UiWindow& window, bool clearControls) {
     window.hotControl = 0;
     window.dpi = USER_DEFAULT_SCREEN_DPI;
     window.unitClient = {};
+    window.scalePending = 0;
     if (!window.instance) {
         window.instance = GetModuleHandleW(nullptr);
     }
@@ -218,7 +219,7 @@ HWND createWindow(UiWindow& window,
     // monitor it is sized again below for that monitor's DPI.
     window.unitClient = {clientWidth, clientHeight};
     UINT dpi = parent ? windowDpi(parent) : systemDpi();
-    RECT outer = outerRect(window, style, exStyle, dpi);
+    RECT outer = windowRectForDpi(window, style, exStyle, dpi);
     window.hwnd = heldUserObject(CreateWindowExW(exStyle, className, title, style, x, y, outer.right - outer.left,
                                                  outer.bottom - outer.top, parent, nullptr, window.instance, nullptr));
     if (!window.hwnd) {
@@ -226,7 +227,7 @@ HWND createWindow(UiWindow& window,
     }
     window.dpi = windowDpi(window.hwnd);
     if (window.dpi != dpi) {
-        outer = outerRect(window, style, exStyle, window.dpi);
+        outer = windowRectForDpi(window, style, exStyle, window.dpi);
         SetWindowPos(window.hwnd, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -267,6 +268,7 @@ bool destroyWindow(UiWindow& window) {
     GetClassNameW(window.hwnd, className, 261);
     // Before the controls that are its tools.
     destroyHeldWindow(window.tooltip);
+    deleteGdiObject(window.tooltipFont);
     for (int32_t i = window.controlCount; i >= 1; --i) {
         if (window.controls && window.controls[i].index) {
             removeControl(window, i);

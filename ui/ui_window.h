@@ -120,7 +120,8 @@ struct UiWindow {
     HWND hwnd = nullptr;
     HWND controlParent = nullptr;  // not owned
     HWND popupWindow = nullptr;
-    HWND tooltip = nullptr;  // the tooltip control of the window's controls, made on first use
+    HWND tooltip = nullptr;       // the tooltip control of the window's controls, made on first use
+    HFONT tooltipFont = nullptr;  // the tooltip's font at the window's DPI
     uint8_t nextStartsGroup = 0;
     uint8_t classExisted = 0;
     uint8_t frameless = 0;
@@ -132,7 +133,8 @@ struct UiWindow {
     // `dpi` turns them into pixels; drawing calls take pixels. It follows the window's
     // monitor (WM_DPICHANGED).
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
-    UiSize unitClient{};  // the client size asked of createWindow, in units
+    UiSize unitClient{};       // the client size asked of createWindow, in units
+    uint8_t scalePending = 0;  // a new DPI came while the window was minimised: sized and laid out on restore
     // Called once the window and its controls are laid out for a new DPI, for what only the
     // window's maker can draw again (its background and pictures); context is passed on.
     void (*dpiChanged)(void* context) = nullptr;
@@ -166,6 +168,9 @@ HWND createWindow(UiWindow& window,
                   DWORD style,
                   DWORD exStyle,
                   HWND parent);
+
+// The window rectangle, at the origin, around the window's client size in units at dpi.
+RECT windowRectForDpi(const UiWindow& window, DWORD style, DWORD exStyle, UINT dpi);
 
 // Removes the controls (highest index first) and releases every handle; false when there
 // is no window.

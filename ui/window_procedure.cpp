@@ -536,6 +536,14 @@ LRESULT handleWindowMessage(UiWindow& window, HWND hwnd, UINT message, WPARAM wP
                 rescaleWindow(window, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             }
             return 0;
+        case WM_GETDPISCALEDSIZE:
+            // Asked before WM_DPICHANGED (Windows 10 1703 and later), so that the rectangle it
+            // suggests already has the client size; lParam is the SIZE to change.
+            // https://learn.microsoft.com/windows/win32/hidpi/wm-getdpiscaledsize
+            if (hwnd == window.hwnd) {
+                return scaledWindowSize(window, LOWORD(wParam), *reinterpret_cast<SIZE*>(lParam));
+            }
+            return passed(passOn);
         case CloseRequestMessage:
             // Also when a loop other than the toolkit's took it from the queue.
             post(window, hwnd, message, UI_EVENT_CLOSE);

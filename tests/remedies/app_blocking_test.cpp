@@ -15,7 +15,9 @@ struct BlockingTest : testing::Test {
     std::wstring sid = scratch.subkey;
     WideStringList progIds;
 
-    std::wstring Classes(const std::wstring& progId) const { return scratch.subkey + L"\\Software\\Classes\\" + progId; }
+    std::wstring Classes(const std::wstring& progId) const {
+        return scratch.subkey + L"\\Software\\Classes\\" + progId;
+    }
     void MakeKey(const std::wstring& progId) { RawCreateKey(HKEY_USERS, Classes(progId)); }
     void Mark(const std::wstring& progId, const wchar_t* marker) {
         RawSetValue(HKEY_USERS, Classes(progId), marker, REG_SZ, nullptr, 0);
@@ -116,10 +118,14 @@ TEST_F(BlockingTest, ARepeatedProgIdIsTreatedTwiceHarmlessly) {
 
 TEST_F(BlockingTest, AKeyThatCannotBeOpenedStillCountsAsExisting) {
     progIds.Append(L"Locked");
-    Mark(L"Locked", kNoOpenWith);
-    Mark(L"Locked", kNoStaticDefaultVerb);
+    progIds.Append(L"Marked");
+    for (const wchar_t* progId : {L"Locked", L"Marked"}) {
+        Mark(progId, kNoOpenWith);
+        Mark(progId, kNoStaticDefaultVerb);
+    }
     DenyToCurrentUser(Classes(L"Locked"), KEY_QUERY_VALUE);
-    // It exists, but its markers cannot be seen: the app counts as not blocked.
+    // It exists, but its markers cannot be seen: the app counts as not blocked. Were it taken
+    // for missing, the marked key alone would make the app blocked.
     EXPECT_FALSE(Blocked());
     AllowEverything(Classes(L"Locked"));
 }

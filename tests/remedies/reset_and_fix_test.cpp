@@ -220,15 +220,71 @@ TEST_F(ResetTest, NothingToResetAndNothingToFixIsAFailure) {
     EXPECT_FALSE(RawKeyExists(HKEY_USERS, L"S-1-5-21-9-9-9-9"));  // nothing was created either
 }
 
+std::vector<std::wstring> Names(const WideStringList& list) {
+    std::vector<std::wstring> names;
+    for (uint32_t i = 0; i < list.count; ++i) {
+        names.emplace_back(list.items[i].CStr());
+    }
+    return names;
+}
+
 TEST_F(ResetTest, AnExtensionThatCannotBeDeletedStaysAndTheOthersGo) {
     SeedExtension(L".txt");
     SeedExtension(L".locked");
     RawCreateKey(HKEY_USERS, fileExts + L"\\.locked\\OpenWithList\\Deeper");
     Lock(fileExts + L"\\.locked\\OpenWithList", KEY_READ);  // its children cannot be listed
     SeedExtension(L".zip");
-    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()).count, 2u);
+    const ResetOutcome outcome = ResetAndFixAssociations(sid.c_str());
+    EXPECT_EQ(outcome.count, 2u);
+    EXPECT_EQ(Names(outcome.keptExtensions), std::vector<std::wstring>{L".locked"});
     EXPECT_EQ(EnumerateNames(fileExts), std::vector<std::wstring>{L".locked"});
     EXPECT_TRUE(RawKeyExists(HKEY_USERS, fileExts + L"\\.locked\\OpenWithList"));
+}
+
+TEST_F(ResetTest, AKeyWhoseExtensionsCannotBeListedIsAFailure) {
+    SeedExtension(L".txt");
+    Lock(fileExts, KEY_READ);
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()).count, 0u);
+    EXPECT_TRUE(RawKeyExists(HKEY_USERS, fileExts + L"\\.txt"));
+}
+
+// Explorer's part while Method 1 runs, played at each deletion.
+std::wstring explorersFileExts;
+int deletions = 0;
+
+bool RemovesAKeyMeanwhile(RegistryKey& holder, const wchar_t* path) {
+    RawDeleteTree(HKEY_USERS, explorersFileExts + L"\\.htm");
+    return holder.DeleteTree(path);
+}
+
+bool AddsAKeyMeanwhile(RegistryKey& holder, const wchar_t* path) {
+    if (deletions++ == 0) {
+        RawCreateKey(HKEY_USERS, explorersFileExts + L"\\.added");
+    }
+    return holder.DeleteTree(path);
+}
+
+TEST_F(ResetTest, WhileExplorerChangesTheKeysTheReportNamesWhatIsLeft) {
+    struct Race {
+        const char* what;
+        TreeDeletion deletion;
+        std::vector<std::wstring> kept;
+    } const races[] = {
+        {"a key removed meanwhile counts as deleted", RemovesAKeyMeanwhile, {}},
+        {"a key added meanwhile is named, and none of the others stays", AddsAKeyMeanwhile, {L".added"}},
+    };
+    explorersFileExts = fileExts;
+    for (const Race& race : races) {
+        deletions = 0;
+        for (const wchar_t* extension : {L".htm", L".pdf", L".txt"}) {
+            SeedExtension(extension);
+        }
+        const ResetOutcome outcome = ResetAndFixAssociations(sid.c_str(), SystemSecurityCalls(), race.deletion);
+        EXPECT_EQ(outcome.count, 2u) << race.what;
+        EXPECT_EQ(Names(outcome.keptExtensions), race.kept) << race.what;
+        EXPECT_EQ(EnumerateNames(fileExts), race.kept) << race.what;
+        RawDeleteTree(HKEY_USERS, fileExts);
+    }
 }
 
 TEST_F(ResetTest, RefusedPermissionsLeaveHalfTheResult) {
@@ -272,7 +328,8 @@ TEST(SidFromText, TakesStringSidsAndAccountNames) {
     for (const Case& c : cases) {
         LocalSid sid = SidFromText(c.text);
         const bool valid = sid.sid && IsValidSid(sid.sid);
-        EXPECT_EQ(valid ? SidText(sid.sid) : L"", c.expected) << testing::PrintToString(std::wstring(c.text ? c.text : L"(null)"));
+        EXPECT_EQ(valid ? SidText(sid.sid) : L"", c.expected)
+            << testing::PrintToString(std::wstring(c.text ? c.text : L"(null)"));
     }
 }
 

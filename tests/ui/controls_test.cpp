@@ -88,7 +88,7 @@ struct FontCase {
 // Style bit 0, the default style 1, changes nothing; bits 1 to 3 are italic, underline, strike-out.
 const FontCase kFontCases[] = {
     {9.0, 0, 400, -12, CLEARTYPE_QUALITY, 400, 1, 0, 0, 0},
-    {8.0, 0, 400, -10, CLEARTYPE_QUALITY, 400, 2, 1, 0, 0},  // -10.67 truncated
+    {8.0, 0, 400, -11, CLEARTYPE_QUALITY, 400, 2, 1, 0, 0},  // -10.67 rounded as MulDiv rounds
     {0.5, 0, 400, -11, CLEARTYPE_QUALITY, 400, 4, 0, 1, 0},  // 8.5 points
     {12.0, 3, 700, -16, 3, 700, 8, 0, 0, 1},
     {9.0, 0, 0, -12, CLEARTYPE_QUALITY, 400, 0xF, 1, 1, 1},

@@ -102,6 +102,14 @@ TEST(ImageButton, ScreenReadersAreToldOfChangesPressItAndSurviveIt) {
     EXPECT_EQ(object->accDoDefaultAction(self), S_OK);
     drainQueue();
     EXPECT_EQ(row.test.event.code, row.first);
+    // An unavailable button has none, and asking for it does nothing.
+    ASSERT_TRUE(setImageButtonAvailable(row.test.window, row.first, false));
+    BSTR action = nullptr;
+    EXPECT_EQ(object->get_accDefaultAction(self, &action), DISP_E_MEMBERNOTFOUND);
+    row.test.event = UiEvent{};
+    EXPECT_EQ(object->accDoDefaultAction(self), DISP_E_MEMBERNOTFOUND);
+    drainQueue();
+    EXPECT_EQ(row.test.event.code, 0);
     // A client that outlives the control gets an error, not a crash.
     ASSERT_TRUE(removeControl(row.test.window, row.first));
     EXPECT_TRUE(FAILED(object->get_accName(self, &name)));
@@ -164,6 +172,21 @@ TEST(ImageButton, TheFocusMarkShowsWithTheFocusWhileFocusCuesShow) {
     uiState = 0;
     EXPECT_EQ(paintedCorner(row.at(row.second)).edge, kMark);
     EXPECT_EQ(paintedCorner(row.at(row.first)).edge, background);
+}
+
+TEST(ImageButton, AShownTooltipTakesTheNewDescription) {
+    Row row;
+    ASSERT_TRUE(setImageButtonDescription(row.test.window, row.first, L"Before"));
+    RECT place{};
+    GetWindowRect(row.at(row.first), &place);
+    SetCursorPos(place.left + 5, place.top + 5);
+    SendMessageW(row.at(row.first), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    HWND tip = row.test.window.tooltip;
+    ASSERT_TRUE(pumpUntil([&] { return IsWindowVisible(tip) != 0; }, 5000));
+    ASSERT_TRUE(setImageButtonDescription(row.test.window, row.first, L"After"));
+    wchar_t text[16] = {};
+    SendMessageW(tip, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"After");
 }
 
 }  // namespace

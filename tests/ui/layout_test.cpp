@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "ui/controls.h"
+#include "ui/dpi.h"
 #include "ui/label.h"
 #include "ui/message_box.h"
+#include "ui/tooltip.h"
 #include "ui_test_support.h"
 
 namespace {
@@ -142,47 +144,90 @@ TEST(Layout, AZeroDivisorDoesNotFailThePass) {
     EXPECT_EQ(placementOf(other).left, 10);
 }
 
-// What Windows sends when the window moves to a monitor at 144 DPI, with the rectangle it
-// suggests there: the client size for that DPI, where the window is.
-void moveTo144Dpi(HWND hwnd, int32_t clientWidth, int32_t clientHeight) {
+// What Windows sends when the window moves to a monitor at 144 DPI: the window's rectangle
+// scaled linearly, frame included. The frame there is not (Wine's does not change at all).
+void moveTo144Dpi(HWND hwnd) {
     RECT now{};
     GetWindowRect(hwnd, &now);
-    RECT suggested{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&suggested, GetWindowLongW(hwnd, GWL_STYLE), FALSE, GetWindowLongW(hwnd, GWL_EXSTYLE));
-    OffsetRect(&suggested, now.left - suggested.left, now.top - suggested.top);
+    RECT suggested{now.left, now.top, now.left + (now.right - now.left) * 3 / 2,
+                   now.top + (now.bottom - now.top) * 3 / 2};
     SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
 }
 
+RECT clientOf(HWND hwnd) {
+    RECT rect{};
+    GetClientRect(hwnd, &rect);
+    return rect;
+}
+
+int32_t fontHeightOf(HWND hwnd) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return font.lfHeight;
+}
+
 TEST(Layout, WmDpiChangedLaysTheWindowAndAnOpenMessageBoxOutForTheNewDpi) {
-    TestWindow test(200, 100, WS_CAPTION | WS_SYSMENU);
+    constexpr DWORD style = WS_CAPTION | WS_SYSMENU;
+    TestWindow test(200, 100, style);
     int redrawn = 0;
     test.window.dpiContext = &redrawn;
     test.window.dpiChanged = [](void* context) { ++*static_cast<int*>(context); };
     const int32_t index = addLabel(test.window, L"x", 95, 20, 75, 30);  // before the table is read
     HWND label = test.window.controls[index].hwnd;
+    addControlTooltip(test.window, index);
+    const int32_t tipFont = fontHeightOf(test.window.tooltip);
     UiMessageBox box;
     buildMessageBox(box, &test.window, L"Done.", 120, 200);
 
-    moveTo144Dpi(test.hwnd(), 300, 150);
-    RECT rect{};
-    GetClientRect(test.hwnd(), &rect);
-    EXPECT_EQ(rect.right, 300);
-    EXPECT_EQ(rect.bottom, 150);
+    // Asked first (Windows 10 1703 and later): the size with the frame at the new DPI.
+    SIZE asked{};
+    RECT frame{0, 0, 300, 150};
+    AdjustWindowRectExForDpi(&frame, style, FALSE, 0, 144);
+    EXPECT_TRUE(SendMessageW(test.hwnd(), WM_GETDPISCALEDSIZE, 144, reinterpret_cast<LPARAM>(&asked)));
+    EXPECT_EQ(asked.cx, frame.right - frame.left);
+    EXPECT_EQ(asked.cy, frame.bottom - frame.top);
+
+    moveTo144Dpi(test.hwnd());
+    EXPECT_EQ(clientOf(test.hwnd()).right, 300);
+    EXPECT_EQ(clientOf(test.hwnd()).bottom, 150);
     // Edges are scaled, so that a 75-unit tile is 112 or 113 pixels wide by its place.
-    rect = placementOf(label);
+    RECT rect = placementOf(label);
     EXPECT_EQ((std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom}), (std::vector<LONG>{143, 30, 255, 75}));
-    LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)), sizeof(font), &font);
-    EXPECT_EQ(font.lfHeight, -18);  // 9 points at 144 DPI
+    EXPECT_EQ(fontHeightOf(label), -18);  // 9 points at 144 DPI
+    EXPECT_EQ(fontHeightOf(test.window.tooltip), MulDiv(tipFont, 3, 2));
     EXPECT_EQ(redrawn, 1);
 
     // The box is a window of its own: it hears of its monitor's DPI itself, and takes its
     // outline for the new size.
-    moveTo144Dpi(box.window.hwnd, 300, 180);
+    moveTo144Dpi(box.window.hwnd);
     ASSERT_NE(GetWindowRgnBox(box.window.hwnd, &rect), ERROR);
     EXPECT_EQ(rect.right, 300);
     EXPECT_EQ(rect.bottom, 180);
     EXPECT_EQ(placementOf(box.window.controls[box.okIndex].hwnd).left, 98);
+}
+
+TEST(Layout, ADpiChangeWhileMinimisedIsAppliedOnRestore) {
+    TestWindow test(200, 100, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    HWND label = labelHandle(test.window, L"x", 95, 20, 75, 30);
+    ShowWindow(test.hwnd(), SW_MINIMIZE);
+    moveTo144Dpi(test.hwnd());
+    ShowWindow(test.hwnd(), SW_RESTORE);
+    EXPECT_EQ(clientOf(test.hwnd()).right, 300);
+    EXPECT_EQ(clientOf(test.hwnd()).bottom, 150);
+    EXPECT_EQ(placementOf(label).left, 143);
+}
+
+HRESULT WINAPI monitorAt144(HMONITOR, MONITOR_DPI_TYPE, UINT* dpiX, UINT* dpiY) {
+    *dpiX = *dpiY = 144;
+    return S_OK;
+}
+
+TEST(Layout, WithoutGetDpiForWindowAWindowTakesItsMonitorsDpi) {
+    TestWindow test;
+    const DpiCalls system = dpiCalls;
+    dpiCalls = {nullptr, monitorAt144};  // Windows 8.1
+    EXPECT_EQ(windowDpi(test.hwnd()), 144u);
+    dpiCalls = system;
 }
 
 }  // namespace

@@ -54,6 +54,8 @@ TEST(UiMessageBox, A450By180BoxPlacesItsLabelAndButton) {
     EXPECT_EQ(label.top, 20);
     EXPECT_EQ(label.right - label.left, 410);
     EXPECT_EQ(label.bottom - label.top, 115);
+    // An "&" in the text is shown as it is.
+    EXPECT_TRUE(GetWindowLongW(box.window.controls[box.textIndex].hwnd, GWL_STYLE) & SS_NOPREFIX);
     RECT button = placementOf(box.window.controls[box.okIndex].hwnd);
     EXPECT_EQ(button.left, 315);
     EXPECT_EQ(button.top, 145);

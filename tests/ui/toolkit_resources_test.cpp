@@ -11,6 +11,7 @@
 #include "ui/link.h"
 #include "ui/message_box.h"
 #include "ui/shapes.h"
+#include "ui/tooltip.h"
 #include "ui_test_resources.h"
 #include "ui_test_support.h"
 
@@ -54,6 +55,26 @@ TEST(ToolkitResources, TwoHundredWindowLifetimesGiveBackEveryObject) {
         ASSERT_EQ(objectLedger().gdiObjects, before.gdiObjects) << "GDI objects after lifetime " << i;
         ASSERT_EQ(objectLedger().userObjects, before.userObjects) << "USER objects after lifetime " << i;
     }
+}
+
+// Fonts, the tooltip's font, and the box's background and outline are made again at each
+// DPI; what they replace must go.
+TEST(ToolkitResources, ADpiRoundTripLeavesNoObjectBehind) {
+    TestWindow test;
+    const int32_t label = addLabel(test.window, L"label", 10, 10, 100, 20);
+    addControlTooltip(test.window, label);
+    addLink(test.window, L"<a>link</a>", 10, 40, 100, 20);
+    setLastControlFontSize(test.window, 12);
+    UiMessageBox box;
+    buildMessageBox(box, &test.window, L"Done", 120, 300);
+    const ObjectLedger before = objectLedger();
+    for (UINT dpi : {144u, 96u}) {
+        for (HWND hwnd : {test.hwnd(), box.window.hwnd}) {
+            SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+        }
+    }
+    EXPECT_EQ(objectLedger().gdiObjects, before.gdiObjects);
+    EXPECT_EQ(objectLedger().userObjects, before.userObjects);
 }
 
 TEST(ToolkitResources, TheLedgerSeesAWindowsObjectsWhileItLives) {

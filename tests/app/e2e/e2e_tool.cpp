@@ -19,6 +19,7 @@
 //   e2e_tool accessible             "<role> <pressed> <unavailable> <name>|<description>" of each
 //                                   control, as screen readers read them
 //   e2e_tool tooltip                the text of the tooltip on the screen, if any
+//   e2e_tool rescale <dpi>          tells the main window it moved to a monitor at <dpi>
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
@@ -237,6 +238,30 @@ int AccessibleState() {
     return 0;
 }
 
+// What Windows sends a window that moves to a monitor at `dpi`: WM_DPICHANGED with the window's
+// rectangle scaled linearly, frame included. Wine hands the message's pointer on as it is, so
+// the rectangle goes into the program's own memory.
+int Rescale(UINT dpi) {
+    HWND window = MainWindow();
+    DWORD processId = 0;
+    RECT now = {};
+    if (!GetWindowThreadProcessId(window, &processId) || !GetWindowRect(window, &now)) {
+        return 1;
+    }
+    const int from = static_cast<int>(GetDpiForWindow(window));
+    RECT suggested = {now.left, now.top, now.left + MulDiv(now.right - now.left, static_cast<int>(dpi), from),
+                      now.top + MulDiv(now.bottom - now.top, static_cast<int>(dpi), from)};
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+    void* remote = VirtualAllocEx(process, nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+    DWORD_PTR answer = 0;
+    const bool sent = WriteProcessMemory(process, remote, &suggested, sizeof suggested, nullptr) &&
+                      SendMessageTimeoutW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote),
+                                          SMTO_ABORTIFHUNG, 30000, &answer);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return sent ? 0 : 1;
+}
+
 DWORD WINAPI SleepForever(void*) {
     Sleep(INFINITE);
     return 0;
@@ -331,6 +356,8 @@ int wmain(int argc, wchar_t** argv) {
         result = FocusState();
     } else if (command == L"accessible") {
         result = AccessibleState();
+    } else if (command == L"rescale" && argc >= 3) {
+        result = Rescale(static_cast<UINT>(_wtoi(argv[2])));
     } else {
         result = 2;
     }
