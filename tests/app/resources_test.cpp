@@ -112,31 +112,21 @@ TEST(Resources, TheManifestDeclaresPerMonitorV2Awareness) {
     EXPECT_NE(std::string(bytes.begin(), bytes.end()).find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
 }
 
-// The version written once in CMakeLists.txt, in the file's version resource and in its manifest.
-TEST(Resources, TheVersionResourceAndTheManifestCarryTheProjectsVersion) {
-    ProgramFile program;
-    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
-    std::vector<unsigned char> info = ResourceBytes(program.module, RT_VERSION, VS_VERSION_INFO);
-    const DWORD signature = VS_FFI_SIGNATURE;
-    auto found = std::search(info.begin(), info.end(), reinterpret_cast<const unsigned char*>(&signature),
-                             reinterpret_cast<const unsigned char*>(&signature + 1));
-    ASSERT_GE(info.end() - found, static_cast<std::ptrdiff_t>(sizeof(VS_FIXEDFILEINFO)));
-    VS_FIXEDFILEINFO fixed;
-    std::memcpy(&fixed, &*found, sizeof fixed);
+// The version written once in CMakeLists.txt, in the file's properties and in its manifest.
+TEST(Resources, TheFileAndItsManifestCarryTheProjectsVersion) {
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(L"" VELLORAN_PROGRAM_FILE, nullptr));
+    ASSERT_TRUE(!info.empty() && GetFileVersionInfoW(L"" VELLORAN_PROGRAM_FILE, 0, info.size(), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
     const WORD numbers[] = {VELLORAN_VERSION_NUMBERS};
-    EXPECT_EQ(fixed.dwFileVersionMS, MAKELONG(numbers[1], numbers[0]));
-    EXPECT_EQ(fixed.dwFileVersionLS, MAKELONG(numbers[3], numbers[2]));
-    // A string's value follows its key, after the key's end and padding.
-    const std::wstring strings(reinterpret_cast<const wchar_t*>(info.data()), info.size() / sizeof(wchar_t));
-    auto value = [&strings](const std::wstring& key) {
-        size_t at = strings.find(key + L'\0');
-        at = at == std::wstring::npos ? strings.size() : at + key.size();
-        while (at < strings.size() && strings[at] == 0)
-            ++at;
-        return std::wstring(strings.c_str() + at);
-    };
-    EXPECT_EQ(value(L"FileVersion"), L"" VELLORAN_VERSION_TEXT);
-    EXPECT_EQ(value(L"ProductVersion"), L"" VELLORAN_VERSION_TEXT);
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(numbers[1], numbers[0]));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(numbers[3], numbers[2]));
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\FileVersion", reinterpret_cast<void**>(&text),
+                               &length));
+    EXPECT_STREQ(text, L"" VELLORAN_VERSION_TEXT);
+    ProgramFile program;
     std::vector<unsigned char> manifest = ResourceBytes(program.module, RT_MANIFEST, 1);
     EXPECT_NE(std::string(manifest.begin(), manifest.end()).find("version=\"" VELLORAN_VERSION_TEXT "\""),
               std::string::npos);
