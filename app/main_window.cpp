@@ -21,12 +21,13 @@
 #include "ui/message_box.h"
 #include "ui/picture_caption.h"
 #include "ui/ui_window.h"
+#include "version.h"
 
 namespace {
 
 // The maker's web site, for the three links.
 constexpr wchar_t kMakerSite[] = L"https://www.velloran.org";
-constexpr char kProgramVersion[] = "1.9.1.0";
+constexpr char kProgramVersion[] = VELLORAN_VERSION_TEXT;
 
 constexpr wchar_t kClassName[] = L"VELLORAN_DLG";
 constexpr wchar_t kTitle[] = L"Velloran";

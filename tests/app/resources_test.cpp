@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ui/images.h"
+#include "version.h"
 
 namespace {
 
@@ -113,6 +114,26 @@ TEST(Resources, TheManifestDeclaresPerMonitorV2Awareness) {
     ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
     std::vector<unsigned char> bytes = ResourceBytes(program.module, RT_MANIFEST, 1);
     EXPECT_NE(std::string(bytes.begin(), bytes.end()).find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+}
+
+// The version written once in CMakeLists.txt, in the file's properties and in its manifest.
+TEST(Resources, TheFileAndItsManifestCarryTheProjectsVersion) {
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(L"" VELLORAN_PROGRAM_FILE, nullptr));
+    ASSERT_TRUE(!info.empty() && GetFileVersionInfoW(L"" VELLORAN_PROGRAM_FILE, 0, info.size(), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    const WORD numbers[] = {VELLORAN_VERSION_NUMBERS};
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(numbers[1], numbers[0]));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(numbers[3], numbers[2]));
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\FileVersion", reinterpret_cast<void**>(&text),
+                               &length));
+    EXPECT_STREQ(text, L"" VELLORAN_VERSION_TEXT);
+    ProgramFile program;
+    std::vector<unsigned char> manifest = ResourceBytes(program.module, RT_MANIFEST, 1);
+    EXPECT_NE(std::string(manifest.begin(), manifest.end()).find("version=\"" VELLORAN_VERSION_TEXT "\""),
+              std::string::npos);
 }
 
 // A blocked app's tile is its own tile with a stop sign laid over the top right corner, all of

@@ -8,6 +8,10 @@
 //   e2e_tool block <app> | unblock <app>
 //   e2e_tool state <app>            "blocked <n> <total>": ProgIds that carry both markers
 //   e2e_tool fileexts               "<subkeys> <owner> <entries>" then one line per entry
+//   e2e_tool summary                "fileexts <subkeys> <owner> <entries> | <entry> | ...", then
+//                                   "app <marked> <total> <name>" for each app (tools/dev run)
+//   e2e_tool where <name>           "<x> <y>" on the screen of the control that screen readers
+//                                   read by that name (or, failing that, by a name holding it)
 //   e2e_tool drop-fileexts          deletes the association key itself (Method 1 then fails)
 //   e2e_tool drop-apps <app>...     deletes the apps' ProgIds, as on a PC without those apps
 //   e2e_tool protect <extension>... makes the extension keys ones that cannot be deleted
@@ -119,14 +123,8 @@ void RegisterRecorder(const wchar_t* scheme, const std::wstring& recorder) {
     SetString(HKEY_LOCAL_MACHINE, base + L"\\shell\\open\\command", L"", L"\"" + recorder + L"\" \"%1\"");
 }
 
-int AppState(const std::wstring& sid, int app, bool change, bool block) {
-    AppCatalogue catalogue;
-    catalogue.CompilePatterns();
-    DiscoverProgIds(catalogue, sid.c_str());
-    const WideStringList& progIds = catalogue.entries[app].progIds;
-    if (change) {
-        SetAppBlocked(sid.c_str(), progIds, block);
-    }
+// How many of the ProgIds carry both markers.
+uint32_t Marked(const std::wstring& sid, const WideStringList& progIds) {
     uint32_t marked = 0;
     for (uint32_t i = 0; i < progIds.count; ++i) {
         const std::wstring key = sid + L"\\Software\\Classes\\" + progIds.items[i].CStr();
@@ -139,11 +137,23 @@ int AppState(const std::wstring& sid, int app, bool change, bool block) {
         marked += both ? 1 : 0;
         RegCloseKey(handle);
     }
-    wprintf(L"blocked %u %u\n", marked, progIds.count);
+    return marked;
+}
+
+int AppState(const std::wstring& sid, int app, bool change, bool block) {
+    AppCatalogue catalogue;
+    catalogue.CompilePatterns();
+    DiscoverProgIds(catalogue, sid.c_str());
+    const WideStringList& progIds = catalogue.entries[app].progIds;
+    if (change) {
+        SetAppBlocked(sid.c_str(), progIds, block);
+    }
+    wprintf(L"blocked %u %u\n", Marked(sid, progIds), progIds.count);
     return 0;
 }
 
-int FileExtsState(const RealisticRegistry& registry) {
+// The entries follow the header, each after `separator`.
+int FileExtsState(const RealisticRegistry& registry, const wchar_t* separator) {
     const std::wstring subkey = registry.FileExts();
     const size_t subkeys = EnumerateSubkeys(HKEY_USERS, subkey, 0).size();
     KeySecurity security = ReadUsersKeySecurity(subkey);
@@ -151,9 +161,22 @@ int FileExtsState(const RealisticRegistry& registry) {
         wprintf(L"missing\n");
         return 0;
     }
-    wprintf(L"%zu %ls %zu\n", subkeys, security.owner.c_str(), security.entries.size());
+    wprintf(L"%zu %ls %zu", subkeys, security.owner.c_str(), security.entries.size());
     for (const AceRecord& entry : security.entries) {
-        wprintf(L"%u %u 0x%08lx %ls\n", entry.type, entry.flags, entry.mask, entry.sid.c_str());
+        wprintf(L"%ls%u %u 0x%08lx %ls", separator, entry.type, entry.flags, entry.mask, entry.sid.c_str());
+    }
+    wprintf(L"\n");
+    return 0;
+}
+
+int Summary(const RealisticRegistry& registry) {
+    wprintf(L"fileexts ");
+    FileExtsState(registry, L" | ");
+    AppCatalogue catalogue;
+    catalogue.CompilePatterns();
+    DiscoverProgIds(catalogue, registry.sid.c_str());
+    for (const AppEntry& entry : catalogue.entries) {
+        wprintf(L"app %u %u %ls\n", Marked(registry.sid, entry.progIds), entry.progIds.count, entry.Look().name);
     }
     return 0;
 }
@@ -206,20 +229,33 @@ int FocusState() {
     return 0;
 }
 
+// The control's object as a screen reader in another process gets it; null without one.
+IAccessible* AccessibleOf(HWND control) {
+    IAccessible* object = nullptr;
+    return SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                                reinterpret_cast<void**>(&object)))
+               ? object
+               : nullptr;
+}
+
+VARIANT Self() {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
 // Asked from this process, as a screen reader asks: the answers cross the process boundary.
 int AccessibleState() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     for (HWND child = GetWindow(MainWindow(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        IAccessible* object = nullptr;
-        if (FAILED(AccessibleObjectFromWindow(child, OBJID_CLIENT, __uuidof(IAccessible),
-                                              reinterpret_cast<void**>(&object)))) {
+        IAccessible* object = AccessibleOf(child);
+        if (!object) {
             wprintf(L"none\n");
             continue;
         }
-        VARIANT self;
-        VariantInit(&self);
-        self.vt = VT_I4;
-        self.lVal = CHILDID_SELF;
+        const VARIANT self = Self();
         VARIANT role, state;
         BSTR name = nullptr;
         BSTR description = nullptr;
@@ -260,6 +296,34 @@ int Rescale(UINT dpi) {
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
     return sent ? 0 : 1;
+}
+
+// Where a person clicks the control named `wanted`: the first whose name is that, else the first
+// whose name holds it (Wine's link controls give their markup as their name).
+int WhereIs(const wchar_t* wanted) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    HWND exact = nullptr;
+    HWND holding = nullptr;
+    for (HWND child = GetWindow(MainWindow(), GW_CHILD); child && !exact; child = GetWindow(child, GW_HWNDNEXT)) {
+        IAccessible* object = AccessibleOf(child);
+        BSTR name = nullptr;
+        if (object && object->get_accName(Self(), &name) == S_OK && name) {
+            exact = wcscmp(name, wanted) == 0 ? child : nullptr;
+            holding = !holding && wcsstr(name, wanted) ? child : holding;
+        }
+        SysFreeString(name);
+        if (object) {
+            object->Release();
+        }
+    }
+    CoUninitialize();
+    HWND found = exact ? exact : holding;
+    RECT area = {};
+    if (!found || !GetWindowRect(found, &area)) {
+        return 1;
+    }
+    wprintf(L"%ld %ld\n", (area.left + area.right) / 2, (area.top + area.bottom) / 2);
+    return 0;
 }
 
 DWORD WINAPI SleepForever(void*) {
@@ -315,7 +379,11 @@ int wmain(int argc, wchar_t** argv) {
     } else if ((command == L"block" || command == L"unblock" || command == L"state") && argc >= 3) {
         result = AppState(registry.sid, _wtoi(argv[2]), command != L"state", command == L"block");
     } else if (command == L"fileexts") {
-        result = FileExtsState(registry);
+        result = FileExtsState(registry, L"\n");
+    } else if (command == L"summary") {
+        result = Summary(registry);
+    } else if (command == L"where" && argc >= 3) {
+        result = WhereIs(argv[2]);
     } else if (command == L"drop-fileexts") {
         RegDeleteTreeW(HKEY_USERS, registry.FileExts().c_str());
         RegDeleteKeyW(HKEY_USERS, registry.FileExts().c_str());

@@ -24,6 +24,7 @@ PROGRAM = os.path.join(BUILD, "bin", "Velloran.exe")
 TOOL = os.path.join(BUILD, "tests", "e2e_tool.exe")
 RECORDER = "Z:" + os.path.join(BUILD, "tests", "e2e_recorder.exe").replace("/", "\\")
 OPENED = os.path.join(PREFIX, "drive_c", "velloran-opened.txt")
+VERSION = os.environ.get("VELLORAN_VERSION", "?")  # the project's, from CMake
 
 # Catalogue order: picture without and with the stop sign.
 TILES = [(207, 217), (200, 210), (201, 211), (203, 213), (202, 212), (204, 214), (205, 215), (206, 216),
@@ -323,7 +324,7 @@ def scenario_method1_fails():
 def scenario_links():
     program = Program()
     site = "https://www.velloran.org"
-    for (x, y), address in (((450, 10), site + "/velloran/about.php?ver=1.9.1.0"),
+    for (x, y), address in (((450, 10), site + "/velloran/about.php?ver=" + VERSION),
                             ((578, 10), site + "/velloran/"),
                             ((630, 10), site + "/donate/?product=Velloran")):
         before = opened()
