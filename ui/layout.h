@@ -12,6 +12,12 @@ bool layoutControls(UiWindow& window, HWND hwnd);
 // the DPI, lets its maker draw again (`dpiChanged`) and repaints. False without a window.
 bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested);
 
+// The size in units that `text` takes in a font of `pointSize` with the window's font fields at
+// its DPI: wrapped at `width` units as a label or link wraps it, or on one line when `width` is
+// 0. Link markup (<a ...> and </a>) takes no room. Rounded up, so that the box of that many
+// units holds the text at that DPI.
+UiSize measureText(const UiWindow& window, const wchar_t* text, int32_t width, double pointSize);
+
 // One axis of a control's placement: its stored offset and extent, and the parent's extent
 // at the control's creation and now.
 struct LayoutAxis {

@@ -48,15 +48,18 @@ std::wstring breakCaption(Gdiplus::Graphics& graphics,
 
 }  // namespace
 
-bool drawPictureCaption(Gdiplus::Bitmap& picture, const wchar_t* caption) {
+bool drawPictureCaption(Gdiplus::Bitmap& picture, const wchar_t* caption, const wchar_t* face) {
     Gdiplus::Graphics graphics(&picture);
     if (graphics.GetLastStatus() != Gdiplus::Ok || !caption || !*caption) {
         return false;
     }
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     const Gdiplus::REAL unit = static_cast<Gdiplus::REAL>(picture.GetWidth()) / 100.0f;
+    Gdiplus::FontFamily chosen(face);
     Gdiplus::FontFamily arial(L"Arial");
-    const Gdiplus::FontFamily* family = arial.IsAvailable() ? &arial : Gdiplus::FontFamily::GenericSansSerif();
+    const Gdiplus::FontFamily* family = chosen.IsAvailable()  ? &chosen
+                                        : arial.IsAvailable() ? &arial
+                                                              : Gdiplus::FontFamily::GenericSansSerif();
     const std::wstring text(caption);
     Gdiplus::REAL em = kLargestEm;
     std::wstring lines;
