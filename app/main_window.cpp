@@ -42,20 +42,13 @@ constexpr wchar_t kDefaultAppsPage[] = L"ms-settings:defaultapps";
 constexpr wchar_t kParagraph[] = L"\r\n\r\n";
 constexpr uint32_t kKeptNamed = 10;
 
-// A text's box in units.
-struct TextBox {
-    int32_t x;
-    int32_t y;
-    int32_t width;
-    int32_t height;
-};
 // The boxes as made for the English texts. A box grows down to hold its text, and what stands
 // below it moves down as far; a top link grows to the left.
-constexpr TextBox kHeadlineBox{90, 35, 600, 20};
-constexpr TextBox kTopLinkBoxes[3] = {{440, 2, 120, 18}, {570, 2, 40, 18}, {620, 2, 60, 18}};
-constexpr TextBox kMethod1Box{10, 75, 670, 65};
-constexpr TextBox kMethod1LinkBox{50, 160, 630, 20};
-constexpr TextBox kMethod2Box{10, 210, 670, 80};
+constexpr UiBox kHeadlineBox{90, 35, 600, 20};
+constexpr UiBox kTopLinkBoxes[3] = {{440, 2, 120, 18}, {570, 2, 40, 18}, {620, 2, 60, 18}};
+constexpr UiBox kMethod1Box{10, 75, 670, 65};
+constexpr UiBox kMethod1LinkBox{50, 160, 630, 20};
+constexpr UiBox kMethod2Box{10, 210, 670, 80};
 constexpr int32_t kTopLinksRight = 680;
 constexpr int32_t kTopLinkGap = 10;
 constexpr int kTopLinkIds[3] = {IDS_UPDATES_LINK, IDS_HELP_LINK, IDS_DONATE_LINK};
@@ -105,12 +98,12 @@ struct MainWindow {
     WideString method1Text;
     WideString method1LinkText;
     WideString method2Text;
-    TextBox headlineBox = kHeadlineBox;
-    TextBox topLinkBoxes[3] = {};
-    TextBox method1Box = kMethod1Box;
+    UiBox headlineBox = kHeadlineBox;
+    UiBox topLinkBoxes[3] = {};
+    UiBox method1Box = kMethod1Box;
     PlacedPicture repairArrowPlace = kRepairArrow;
-    TextBox method1LinkBox = kMethod1LinkBox;
-    TextBox method2Box = kMethod2Box;
+    UiBox method1LinkBox = kMethod1LinkBox;
+    UiBox method2Box = kMethod2Box;
     int32_t textGrowth = 0;
     // By tile, in reading order: the app's catalogue index, its control and its state.
     int tileCount = 0;
@@ -164,14 +157,14 @@ bool MainWindow::Build() {
     addLabel(window, headline.CStr(), headlineBox.x, headlineBox.y, headlineBox.width, headlineBox.height);
     SetFont(10.0, 0x307080);
     for (int i = 0; i < 3; ++i) {
-        const TextBox& box = topLinkBoxes[i];
+        const UiBox& box = topLinkBoxes[i];
         topLinks[i] = addLink(window, topLinkTexts[i].CStr(), box.x, box.y, box.width, box.height);
         setLinkDefaultColours(window);
     }
     window.nextTextColour = 0;
     addLabel(window, method1Text.CStr(), method1Box.x, method1Box.y, method1Box.width, method1Box.height);
     repairArrow = AddPicture(Picture(repairArrowPlace), repairArrowPlace);
-    const TextBox& link = method1LinkBox;
+    const UiBox& link = method1LinkBox;
     method1Link = addLink(window, method1LinkText.CStr(), link.x, link.y, link.width, link.height);
     setLastControlFontSize(window, 11.0);
     setLinkDefaultColours(window);
@@ -207,23 +200,16 @@ void MainWindow::LoadTexts() {
 void MainWindow::FitTexts() {
     window.dpi = systemDpi();
     SetFont(10.0, 0);
-    auto fit = [&](TextBox box, const WideString& text, double points) {
-        box.y += textGrowth;
-        const int32_t needed = measureText(window, text.CStr(), box.width, points).height;
-        if (needed > box.height) {
-            textGrowth += needed - box.height;
-            box.height = needed;
-        }
-        return box;
-    };
-    headlineBox = fit(kHeadlineBox, headline, 12.0);
-    method1Box = fit(kMethod1Box, method1Text, 10.0);
-    repairArrowPlace.y = kRepairArrow.y + textGrowth;
-    method1LinkBox = fit(kMethod1LinkBox, method1LinkText, 11.0);
-    method2Box = fit(kMethod2Box, method2Text, 10.0);
+    TextFlow flow;
+    headlineBox = flow.Fit(window, kHeadlineBox, headline.CStr(), 12.0);
+    method1Box = flow.Fit(window, kMethod1Box, method1Text.CStr(), 10.0);
+    repairArrowPlace.y = kRepairArrow.y + flow.growth;
+    method1LinkBox = flow.Fit(window, kMethod1LinkBox, method1LinkText.CStr(), 11.0);
+    method2Box = flow.Fit(window, kMethod2Box, method2Text.CStr(), 10.0);
+    textGrowth = flow.growth;
     int32_t right = kTopLinksRight;
     for (int i = 2; i >= 0; --i) {
-        TextBox& box = topLinkBoxes[i];
+        UiBox& box = topLinkBoxes[i];
         box = kTopLinkBoxes[i];
         box.width = std::max(box.width, measureText(window, topLinkTexts[i].CStr(), 0, 10.0).width);
         box.x = right - box.width;

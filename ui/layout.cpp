@@ -49,6 +49,16 @@ UiSize measureText(const UiWindow& window, const wchar_t* text, int32_t width, d
     return {pixelsToUnitsRoundingUp(area.right, window.dpi), pixelsToUnitsRoundingUp(area.bottom, window.dpi)};
 }
 
+UiBox TextFlow::Fit(const UiWindow& window, UiBox box, const wchar_t* text, double pointSize) {
+    box.y += growth;
+    const int32_t needed = measureText(window, text, box.width, pointSize).height;
+    if (needed > box.height) {
+        growth += needed - box.height;
+        box.height = needed;
+    }
+    return box;
+}
+
 bool placeOnAxis(const LayoutAxis& axis, uint32_t flags, const LayoutBits& bits, int32_t& offset, int32_t& extent) {
     const int32_t stored = axis.offset;
     const int32_t size = axis.extent;
