@@ -3,20 +3,24 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <memory>
 
 #include "app/app_catalogue.h"
 #include "app/shell_open.h"
+#include "app/texts.h"
 #include "remedies/app_blocking.h"
 #include "remedies/reset_and_fix.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/event_loop.h"
+#include "ui/font_face.h"
 #include "ui/image_button.h"
 #include "ui/image_control.h"
 #include "ui/images.h"
 #include "ui/label.h"
+#include "ui/layout.h"
 #include "ui/link.h"
 #include "ui/message_box.h"
 #include "ui/picture_caption.h"
@@ -35,36 +39,20 @@ constexpr int32_t kClientWidth = 690;
 // With one row of tiles; each further row adds a tile's step.
 constexpr int32_t kClientHeight = 390;
 
-constexpr wchar_t kHeadline[] = L"Tired of constantly having your file associations reset?";
-constexpr wchar_t kUpdatesLink[] = L"<a>Check for updates</a>";
-constexpr wchar_t kHelpLink[] = L"<a>Help</a>";
-constexpr wchar_t kDonateLink[] = L"<a>Donate</a>";
-constexpr wchar_t kMethod1Text[] =
-    L"This application helps you to stop Windows %ls from resetting your file associations.\r\n\r\n"
-    L"\u25CF Method 1: Click the link below to reset your file associations and fix related permissions. "
-    L"Normally this should be enough to stop them from being reset.";
-constexpr wchar_t kMethod1Link[] =
-    L"<a>Reset and fix your file associations now, and also unlock any locked apps below</a>";
-constexpr wchar_t kMethod2Text[] =
-    L"\u25CF Method 2: If method 1 does not work, you can prevent file types from being associated with some "
-    L"apps. In order to block an app, click or tap the corresponding tile below. Already blocked apps have a "
-    L"\"Stop sign\" icon overlayed. To unblock the same app, just click or tap it again. Changes are instantly "
-    L"applied. Please associate the desired file types with your preferred programs before blocking, or you may "
-    L"not be able to do it afterwards.";
-constexpr wchar_t kMethod1Failed[] = L"Sorry, method 1 failed. please try method 2.";
-constexpr wchar_t kMethod1Succeeded[] =
-    L"Your file associations were successfully reset and fixed.\r\n\r\n"
-    L"Please associate the desired file types with your favorite applications before blocking any app below.";
 constexpr wchar_t kDefaultAppsPage[] = L"ms-settings:defaultapps";
 constexpr wchar_t kParagraph[] = L"\r\n\r\n";
-constexpr wchar_t kKeptBefore[] = L"Windows did not allow these file types to be reset: ";
-constexpr wchar_t kKeptAfter[] = L". To change them, use the Settings page that opens now.";
 constexpr uint32_t kKeptNamed = 10;
-constexpr wchar_t kPermissionsNotFixed[] = L"The permissions of your file associations could not be fixed.";
-// What a tile's tooltip and description say, after the app's caption.
-constexpr wchar_t kTileUnblocked[] = L" is not blocked. Click to block it.";
-constexpr wchar_t kTileBlocked[] = L" is blocked. Click to unblock it.";
-constexpr wchar_t kTileAbsent[] = L" is not on this PC.";
+
+// The boxes as made for the English texts. A box grows down to hold its text, and what stands
+// below it moves down as far; a top link grows to the left.
+constexpr UiBox kHeadlineBox{90, 35, 600, 20};
+constexpr UiBox kTopLinkBoxes[3] = {{440, 2, 120, 18}, {570, 2, 40, 18}, {620, 2, 60, 18}};
+constexpr UiBox kMethod1Box{10, 75, 670, 65};
+constexpr UiBox kMethod1LinkBox{50, 160, 630, 20};
+constexpr UiBox kMethod2Box{10, 210, 670, 80};
+constexpr int32_t kTopLinksRight = 680;
+constexpr int32_t kTopLinkGap = 10;
+constexpr int kTopLinkIds[3] = {IDS_UPDATES_LINK, IDS_HELP_LINK, IDS_DONATE_LINK};
 
 // A square picture resource and its place in the window, in units.
 struct PlacedPicture {
@@ -86,6 +74,7 @@ constexpr int kTilesPerRow = 8;
 // The window has always offered eight tiles: absent apps fill up to that many.
 constexpr int kFewestTiles = 8;
 constexpr int32_t kBandTop = 295;
+constexpr int32_t kGradientHeight = 280;
 // The band the tiles stand in; an absent app's picture fades into it.
 constexpr Gdiplus::ARGB kBandColour = 0xFF202020;
 // The focus mark on a tile stands out against the dark band the tiles stand in.
@@ -96,22 +85,39 @@ struct MainWindow {
     UiEvent event{};
     HINSTANCE instance;  // not owned
     const wchar_t* sid;  // not owned
+    Texts texts;
+    wchar_t face[LF_FACESIZE] = {};
     AppCatalogue catalogue;
-    int32_t updatesLink = 0;
-    int32_t helpLink = 0;
-    int32_t donateLink = 0;
+    int32_t topLinks[3] = {};
     int32_t method1Link = 0;
     int32_t emblem = 0;
     int32_t repairArrow = 0;
+    // The texts and their boxes, grown to hold them; everything below the texts moves down by
+    // `textGrowth` units.
+    WideString headline;
+    WideString topLinkTexts[3];
+    WideString method1Text;
+    WideString method1LinkText;
+    WideString method2Text;
+    UiBox headlineBox = kHeadlineBox;
+    UiBox topLinkBoxes[3] = {};
+    UiBox method1Box = kMethod1Box;
+    PlacedPicture repairArrowPlace = kRepairArrow;
+    UiBox method1LinkBox = kMethod1LinkBox;
+    UiBox method2Box = kMethod2Box;
+    int32_t textGrowth = 0;
     // By tile, in reading order: the app's catalogue index, its control and its state.
     int tileCount = 0;
     int tileApps[kAppCount] = {};
     int32_t tiles[kAppCount] = {};
     bool tileBlocked[kAppCount] = {};
+    WideString tileNames[kAppCount];
 
     MainWindow(HINSTANCE module, const wchar_t* userSid) : instance(module), sid(userSid) {}
 
     bool Build();
+    void LoadTexts();
+    void FitTexts();
     void Run();
     void PaintBackground();
     void AdoptIcons();
@@ -139,6 +145,8 @@ bool MainWindow::Build() {
     catalogue.CompilePatterns();
     DiscoverProgIds(catalogue, sid);
     tileCount = catalogue.ShownApps(tileApps, kFewestTiles);
+    LoadTexts();
+    FitTexts();
     if (!createWindow(window, kClassName, kTitle, kClientWidth, ClientHeight(), -1, -1, static_cast<DWORD>(-1),
                       static_cast<DWORD>(-1), nullptr)) {
         return false;
@@ -147,27 +155,67 @@ bool MainWindow::Build() {
     AdoptIcons();
     SetFont(12.0, 0x905030);
     emblem = AddPicture(Picture(kEmblem), kEmblem);
-    addLabel(window, kHeadline, 90, 35, 600, 20);
+    addLabel(window, headline.CStr(), headlineBox.x, headlineBox.y, headlineBox.width, headlineBox.height);
     SetFont(10.0, 0x307080);
-    updatesLink = addLink(window, kUpdatesLink, 440, 2, 120, 18);
-    setLinkDefaultColours(window);
-    helpLink = addLink(window, kHelpLink, 570, 2, 40, 18);
-    setLinkDefaultColours(window);
-    donateLink = addLink(window, kDonateLink, 620, 2, 60, 18);
-    setLinkDefaultColours(window);
+    for (int i = 0; i < 3; ++i) {
+        const UiBox& box = topLinkBoxes[i];
+        topLinks[i] = addLink(window, topLinkTexts[i].CStr(), box.x, box.y, box.width, box.height);
+        setLinkDefaultColours(window);
+    }
     window.nextTextColour = 0;
-    wchar_t method1Text[sizeof kMethod1Text / sizeof *kMethod1Text + 8] = {};
-    swprintf(method1Text, sizeof method1Text / sizeof *method1Text, kMethod1Text,
-             GetWindowsVersion() >= 11.0 ? L"11" : L"10");
-    addLabel(window, method1Text, 10, 75, 670, 65);
-    repairArrow = AddPicture(Picture(kRepairArrow), kRepairArrow);
-    method1Link = addLink(window, kMethod1Link, 50, 160, 670, 20);
+    addLabel(window, method1Text.CStr(), method1Box.x, method1Box.y, method1Box.width, method1Box.height);
+    repairArrow = AddPicture(Picture(repairArrowPlace), repairArrowPlace);
+    const UiBox& link = method1LinkBox;
+    method1Link = addLink(window, method1LinkText.CStr(), link.x, link.y, link.width, link.height);
     setLastControlFontSize(window, 11.0);
     setLinkDefaultColours(window);
-    addLabel(window, kMethod2Text, 10, 210, 670, 80);
+    addLabel(window, method2Text.CStr(), method2Box.x, method2Box.y, method2Box.width, method2Box.height);
     AddTiles();
     showWindow(window, SW_SHOWNORMAL, UI_SHOW_UPDATE);
     return true;
+}
+
+// The texts in the user's language, and the face that has their glyphs.
+void MainWindow::LoadTexts() {
+    texts = TextsForUser(instance);
+    chooseFontFace(texts.Get(IDS_FONT_FACES).CStr(), texts.language, face);
+    headline = texts.Get(IDS_HEADLINE);
+    for (int i = 0; i < 3; ++i) {
+        topLinkTexts[i] = texts.Get(kTopLinkIds[i]);
+    }
+    method1Text = texts.Format(IDS_METHOD1_TEXT, GetWindowsVersion() >= 11.0 ? L"11" : L"10");
+    method1LinkText = texts.Get(IDS_METHOD1_LINK);
+    method2Text = texts.Get(IDS_METHOD2_TEXT);
+    // Apps as Windows names them in that language; an app's name has its tile picture's id.
+    for (int tile = 0; tile < tileCount; ++tile) {
+        const AppLook& look = catalogue.entries[tileApps[tile]].Look();
+        tileNames[tile] = texts.Get(look.normalImageId);
+        if (tileNames[tile].IsEmpty()) {
+            tileNames[tile].Assign(look.name);
+        }
+    }
+}
+
+// Measures the texts, in their fonts, at the DPI the window opens with, before it is made: its
+// height depends on theirs.
+void MainWindow::FitTexts() {
+    window.dpi = systemDpi();
+    SetFont(10.0, 0);
+    TextFlow flow;
+    headlineBox = flow.Fit(window, kHeadlineBox, headline.CStr(), 12.0);
+    method1Box = flow.Fit(window, kMethod1Box, method1Text.CStr(), 10.0);
+    repairArrowPlace.y = kRepairArrow.y + flow.growth;
+    method1LinkBox = flow.Fit(window, kMethod1LinkBox, method1LinkText.CStr(), 11.0);
+    method2Box = flow.Fit(window, kMethod2Box, method2Text.CStr(), 10.0);
+    textGrowth = flow.growth;
+    int32_t right = kTopLinksRight;
+    for (int i = 2; i >= 0; --i) {
+        UiBox& box = topLinkBoxes[i];
+        box = kTopLinkBoxes[i];
+        box.width = std::max(box.width, measureText(window, topLinkTexts[i].CStr(), 0, 10.0).width);
+        box.x = right - box.width;
+        right = box.x - kTopLinkGap;
+    }
 }
 
 // A light gradient behind the texts, a thin strip that the window colour shows through, and
@@ -188,9 +236,10 @@ void MainWindow::PaintBackground() {
         Gdiplus::LinearGradientBrush gradient(Gdiplus::Rect(0, 0, 10, 280), Gdiplus::Color(0xFFFEFEFE),
                                               Gdiplus::Color(0xFFFFFFFF), Gdiplus::LinearGradientModeForwardDiagonal);
         gradient.SetWrapMode(Gdiplus::WrapModeTile);
-        graphics.FillRectangle(&gradient, 0.0F, 0.0F, right, 280.0F);
+        graphics.FillRectangle(&gradient, 0.0F, 0.0F, right, static_cast<Gdiplus::REAL>(kGradientHeight + textGrowth));
         Gdiplus::SolidBrush band{Gdiplus::Color(kBandColour)};
-        graphics.FillRectangle(&band, 0.0F, static_cast<Gdiplus::REAL>(kBandTop), right, bottom - kBandTop);
+        const auto bandTop = static_cast<Gdiplus::REAL>(kBandTop + textGrowth);
+        graphics.FillRectangle(&band, 0.0F, bandTop, right, bottom - bandTop);
     }
     setBackgroundImage(window, &canvas, 0, 0);
 }
@@ -209,20 +258,20 @@ void MainWindow::SetFont(double pointSize, int32_t textColour) {
     window.fontWeight = FW_NORMAL;
     window.fontStyle = 0;
     window.fontQuality = 0;
-    wcscpy(window.fontFace, L"Arial");
+    wcscpy(window.fontFace, face);
     window.nextTextColour = textColour;
 }
 
 int32_t MainWindow::ClientHeight() const {
     const int rows = tileCount > 0 ? (tileCount + kTilesPerRow - 1) / kTilesPerRow : 1;
-    return kClientHeight + kTileStep * (rows - 1);
+    return kClientHeight + textGrowth + kTileStep * (rows - 1);
 }
 
 // Tiles stand eight to a row, in reading order.
 PlacedPicture MainWindow::TilePlace(int tile) const {
     const int32_t column = tile % kTilesPerRow;
     const int32_t row = tile / kTilesPerRow;
-    return {0, kFirstTileX + kTileStep * column, kTileY + kTileStep * row, kTileSize};
+    return {0, kFirstTileX + kTileStep * column, kTileY + textGrowth + kTileStep * row, kTileSize};
 }
 
 // An app without ProgIds is not on this PC: its tile is faded, takes no focus and shows the
@@ -239,7 +288,7 @@ void MainWindow::AddTiles() {
         if (UiControl* control = liveControl(window, tiles[tile])) {
             control->icon = present ? hand : arrow;
         }
-        makeImageButton(window, tiles[tile], entry.Look().name, kTileFocusColour);
+        makeImageButton(window, tiles[tile], tileNames[tile].CStr(), kTileFocusColour);
         setImageButtonAvailable(window, tiles[tile], present);
         DescribeTile(tile, blocked);
     }
@@ -275,7 +324,7 @@ HBITMAP MainWindow::TilePicture(int tile, bool blocked) {
                                                              MAKEINTRESOURCEW(imageId + kLargePictureOffset),
                                                              window.dpi, width, height));
     if (picture) {
-        drawPictureCaption(*picture, look.name);
+        drawPictureCaption(*picture, tileNames[tile].CStr(), face);
     }
     if (picture && entry.progIds.count == 0) {
         picture.reset(fadedImage(picture.get(), kBandColour, width, height));
@@ -309,7 +358,7 @@ void MainWindow::Rescale(void* context) {
     main.PaintBackground();
     main.AdoptIcons();
     main.ShowPicture(main.emblem, main.Picture(kEmblem), kEmblem.size);
-    main.ShowPicture(main.repairArrow, main.Picture(kRepairArrow), kRepairArrow.size);
+    main.ShowPicture(main.repairArrow, main.Picture(main.repairArrowPlace), kRepairArrow.size);
     for (int tile = 0; tile < main.tileCount; ++tile) {
         main.ShowPicture(main.tiles[tile], main.TilePicture(tile, main.tileBlocked[tile]), kTileSize);
     }
@@ -318,15 +367,15 @@ void MainWindow::Rescale(void* context) {
 // What the tooltip says and screen readers read: the app's name and what a click does.
 void MainWindow::DescribeTile(int tile, bool blocked) {
     const AppEntry& entry = catalogue.entries[tileApps[tile]];
-    const wchar_t* state = entry.progIds.count == 0 ? kTileAbsent : blocked ? kTileBlocked : kTileUnblocked;
+    const int state = entry.progIds.count == 0 ? IDS_TILE_ABSENT : blocked ? IDS_TILE_BLOCKED : IDS_TILE_UNBLOCKED;
     setImageButtonPressed(window, tiles[tile], blocked);
-    setImageButtonDescription(window, tiles[tile], WideString::Append({entry.Look().name, state}).CStr());
+    setImageButtonDescription(window, tiles[tile], texts.Format(state, tileNames[tile].CStr()).CStr());
 }
 
 void MainWindow::RunMethod1() {
     const ResetOutcome outcome = ResetAndFixAssociations(sid);
     if (outcome.count == 0) {
-        showMessageBox(&window, Method1Report(outcome).CStr(), 150, 0);
+        showMessageBox(&window, Method1Report(texts, outcome).CStr(), 150, 0);
         return;
     }
     for (int app = 0; app < kAppCount; ++app) {
@@ -339,7 +388,7 @@ void MainWindow::RunMethod1() {
             }
         }
     }
-    showMessageBox(&window, Method1Report(outcome).CStr(), 180, 450);
+    showMessageBox(&window, Method1Report(texts, outcome).CStr(), 180, 450);
     // The window was closed while the box was up: nothing more is wanted of it.
     if (!(event.pending && event.code == UI_EVENT_CLOSE)) {
         OpenWithShell(kDefaultAppsPage, sid);
@@ -370,11 +419,11 @@ void MainWindow::Run() {
             continue;
         }
         const int32_t code = event.code;
-        if (code == updatesLink) {
+        if (code == topLinks[0]) {
             OpenAbout();
-        } else if (code == helpLink) {
+        } else if (code == topLinks[1]) {
             OpenWithShell(WideString::Append({kMakerSite, L"/velloran/"}).CStr(), sid);
-        } else if (code == donateLink) {
+        } else if (code == topLinks[2]) {
             OpenWithShell(WideString::Append({kMakerSite, L"/donate/?product=Velloran"}).CStr(), sid);
         } else if (code == method1Link) {
             RunMethod1();
@@ -396,25 +445,25 @@ void MainWindow::Run() {
 
 }  // namespace
 
-WideString Method1Report(const ResetOutcome& outcome) {
+WideString Method1Report(const Texts& texts, const ResetOutcome& outcome) {
     if (outcome.count == 0) {
-        return WideString(kMethod1Failed);
+        return texts.Get(IDS_METHOD1_FAILED);
     }
-    WideString report(kMethod1Succeeded);
+    WideString report = texts.Get(IDS_METHOD1_SUCCEEDED);
     const WideStringList& kept = outcome.keptExtensions;
     if (kept.count > 0) {
+        const WideString separator = texts.Get(IDS_KEPT_SEPARATOR);
         WideString names;
         for (uint32_t i = 0; i < kept.count && i < kKeptNamed; ++i) {
-            names = WideString::Append({names.CStr(), i > 0 ? L", " : L"", kept.items[i].CStr()});
+            names = WideString::Append({names.CStr(), i > 0 ? separator.CStr() : L"", kept.items[i].CStr()});
         }
-        wchar_t more[32] = {};
         if (kept.count > kKeptNamed) {
-            swprintf(more, 32, L" and %u more", kept.count - kKeptNamed);
+            names = texts.Format(IDS_KEPT_MORE, names.CStr(), kept.count - kKeptNamed);
         }
-        report = WideString::Append({report.CStr(), kParagraph, kKeptBefore, names.CStr(), more, kKeptAfter});
+        report = WideString::Append({report.CStr(), kParagraph, texts.Format(IDS_KEPT, names.CStr()).CStr()});
     }
     if (!outcome.permissionsFixed) {
-        report = WideString::Append({report.CStr(), kParagraph, kPermissionsNotFixed});
+        report = WideString::Append({report.CStr(), kParagraph, texts.Get(IDS_PERMISSIONS_NOT_FIXED).CStr()});
     }
     return report;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/target_user.h"
+#include "app/texts.h"
 #include "remedies/reset_and_fix.h"
 #include "text/wide_string.h"
 
@@ -11,6 +12,6 @@
 // the exit code, 0.
 int RunMainWindow(TargetUser& user, HINSTANCE instance);
 
-// What the box after Method 1 says: the failure text for a count of 0, otherwise the
-// success text followed by a paragraph for each thing that was left undone.
-WideString Method1Report(const ResetOutcome& outcome);
+// What the box after Method 1 says, in the language of `texts`: the failure text for a count
+// of 0, otherwise the success text followed by a paragraph for each thing that was left undone.
+WideString Method1Report(const Texts& texts, const ResetOutcome& outcome);

@@ -1,9 +1,65 @@
 // Layout: moving and sizing controls when their window's client area or DPI changes.
 #include "ui/layout.h"
 
+#include <string>
+
 #include "ui/controls.h"
 #include "ui/dpi.h"
+#include "ui/object_ledger.h"
 #include "ui/tooltip.h"
+
+namespace {
+
+// The text as a link shows it: without its markup.
+std::wstring shownText(const wchar_t* text) {
+    std::wstring shown(text);
+    for (size_t open = shown.find(L'<'); open != std::wstring::npos; open = shown.find(L'<', open)) {
+        const size_t close = shown.find(L'>', open);
+        const bool tag = close != std::wstring::npos &&
+                         (shown.compare(open, 3, L"<a>") == 0 || shown.compare(open, 3, L"<a ") == 0 ||
+                          shown.compare(open, 4, L"</a>") == 0);
+        if (tag) {
+            shown.erase(open, close - open + 1);
+        } else {
+            ++open;
+        }
+    }
+    return shown;
+}
+
+int32_t pixelsToUnitsRoundingUp(int32_t pixels, UINT dpi) {
+    const int32_t perInch = static_cast<int32_t>(dpi);
+    return (pixels * USER_DEFAULT_SCREEN_DPI + perInch - 1) / perInch;
+}
+
+}  // namespace
+
+UiSize measureText(const UiWindow& window, const wchar_t* text, int32_t width, double pointSize) {
+    const std::wstring shown = shownText(text);
+    RECT area = {0, 0, unitsToPixels(width, window.dpi), 0};
+    // The message box's text shows an & as it is; the other texts hold none.
+    const UINT format = DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (width > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+    HDC dc = GetDC(nullptr);
+    HFONT font = createControlFont(window, pointSize, window.fontWeight);
+    if (dc) {
+        HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &area, format);
+        SelectObject(dc, previous);
+        ReleaseDC(nullptr, dc);
+    }
+    deleteGdiObject(font);
+    return {pixelsToUnitsRoundingUp(area.right, window.dpi), pixelsToUnitsRoundingUp(area.bottom, window.dpi)};
+}
+
+UiBox TextFlow::Fit(const UiWindow& window, UiBox box, const wchar_t* text, double pointSize) {
+    box.y += growth;
+    const int32_t needed = measureText(window, text, box.width, pointSize).height;
+    if (needed > box.height) {
+        growth += needed - box.height;
+        box.height = needed;
+    }
+    return box;
+}
 
 bool placeOnAxis(const LayoutAxis& axis, uint32_t flags, const LayoutBits& bits, int32_t& offset, int32_t& extent) {
     const int32_t stored = axis.offset;

@@ -20,6 +20,30 @@ bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested);
 // to do (no window, or a frameless one).
 bool scaledWindowSize(const UiWindow& window, UINT dpi, SIZE& size);
 
+// The size in units that `text` takes in a font of `pointSize` with the window's font fields at
+// its DPI: wrapped at `width` units as a label or link wraps it, or on one line when `width` is
+// 0. Link markup (<a ...> and </a>) takes no room. Rounded up, so that the box of that many
+// units holds the text at that DPI.
+UiSize measureText(const UiWindow& window, const wchar_t* text, int32_t width, double pointSize);
+
+// A box in units.
+struct UiBox {
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+};
+
+// Text boxes down a window, each as high as its text needs at least: a box grows down to hold
+// its text, and every box fitted after it moves down as far.
+struct TextFlow {
+    int32_t growth = 0;  // how far the boxes have grown so far, in units
+
+    // `box` moved down by the growth so far, and grown to the height of `text` in a font of
+    // `pointSize` with the window's font fields, wrapped at the box's width.
+    UiBox Fit(const UiWindow& window, UiBox box, const wchar_t* text, double pointSize);
+};
+
 // One axis of a control's placement: its stored offset and extent, and the parent's extent
 // at the control's creation and now.
 struct LayoutAxis {

@@ -1,6 +1,8 @@
 // The toolkit's message box: a rounded popup with a text and an OK button, run modally.
 #include "ui/message_box.h"
 
+#include <cwchar>
+
 #include "ui/button.h"
 #include "ui/control_state.h"
 #include "ui/controls.h"
@@ -8,6 +10,7 @@
 #include "ui/event_loop.h"
 #include "ui/images.h"
 #include "ui/label.h"
+#include "ui/layout.h"
 #include "ui/object_ledger.h"
 #include "ui/shapes.h"
 
@@ -31,28 +34,19 @@ void attachToOwner(UiWindow& owner, HWND box) {
     }
 }
 
-// The height in units that `text` takes at `width` units in the window's font for new
-// controls, wrapped as a label wraps it at the window's DPI.
-int32_t textHeight(const UiWindow& window, const wchar_t* text, int32_t width) {
-    HDC dc = GetDC(nullptr);
-    HFONT font = createControlFont(window, window.fontSize, window.fontWeight);
-    RECT area = {0, 0, unitsToPixels(width, window.dpi), 0};
-    if (dc) {
-        HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-        DrawTextW(dc, text, -1, &area, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-        SelectObject(dc, previous);
-        ReleaseDC(nullptr, dc);
+// The box writes in its owner's face, which has the glyphs of the owner's language.
+void applyBoxFont(UiWindow& window, const UiWindow* owner) {
+    applyFontDefaults(window);
+    if (owner && owner->fontFace[0]) {
+        wcscpy(window.fontFace, owner->fontFace);
     }
-    deleteGdiObject(font);
-    const int dpi = static_cast<int>(window.dpi);
-    return (area.bottom * USER_DEFAULT_SCREEN_DPI + dpi - 1) / dpi;
 }
 
 // The box's background is drawn for one DPI; on another it is drawn again.
 void repaintBox(void* context) {
     UiMessageBox& box = *static_cast<UiMessageBox*>(context);
-    paintMessageBoxBackground(box.window, box.window.unitClient.width, box.window.unitClient.height,
-                              box.borderColour, box.fillColour, box.bandColour, box.cornerRadius);
+    paintMessageBoxBackground(box.window, box.window.unitClient.width, box.window.unitClient.height, box.borderColour,
+                              box.fillColour, box.bandColour, box.cornerRadius);
 }
 
 }  // namespace
@@ -127,16 +121,16 @@ void buildMessageBox(UiMessageBox& box, UiWindow* owner, const wchar_t* text, in
     }
     // A text longer than the box was made for makes it taller, never wider. The box opens
     // over its owner, at the owner's DPI.
-    applyFontDefaults(window);
+    applyBoxFont(window, owner);
     window.dpi = owner && owner->hwnd ? owner->dpi : systemDpi();
-    const int32_t needed = textHeight(window, text, width - 40) + 65;
+    const int32_t needed = measureText(window, text, width - 40, window.fontSize).height + 65;
     if (height < needed) {
         height = needed;
     }
     createWindow(window, kBoxClass, L"", width, height, -1, -1, WS_POPUP, static_cast<DWORD>(-1), parent);
     window.dpiChanged = repaintBox;
     window.dpiContext = &box;
-    applyFontDefaults(window);
+    applyBoxFont(window, owner);
     window.nextTextColour = box.textColour;
     paintMessageBoxBackground(window, width, height, box.borderColour, box.fillColour, box.bandColour,
                               box.cornerRadius);

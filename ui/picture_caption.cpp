@@ -26,21 +26,32 @@ Gdiplus::REAL lineWidth(Gdiplus::Graphics& graphics, const Gdiplus::Font& font, 
     return bounds.Width;
 }
 
-// The caption on as few lines as fit within `limit`, at most two: the first line takes as many
-// words as fit. Empty when it does not fit on two.
-std::wstring breakCaption(Gdiplus::Graphics& graphics,
-                          const Gdiplus::Font& font,
-                          const std::wstring& caption,
-                          Gdiplus::REAL limit) {
-    if (lineWidth(graphics, font, caption) <= limit) {
+// Whether a line fits: within `limit` at the reference size and, since some faces are far
+// wider at small sizes than in proportion, within the picture's width as drawn.
+struct LineFit {
+    Gdiplus::Graphics& graphics;
+    const Gdiplus::Font& reference;
+    Gdiplus::REAL limit;
+    const Gdiplus::Font& drawn;
+    Gdiplus::REAL pictureWidth;
+
+    bool operator()(const std::wstring& line) const {
+        return lineWidth(graphics, reference, line) <= limit && lineWidth(graphics, drawn, line) <= pictureWidth;
+    }
+};
+
+// The caption on as few lines as fit, at most two: the first line takes as many words as fit.
+// Empty when it does not fit on two.
+std::wstring breakCaption(const LineFit& fits, const std::wstring& caption) {
+    if (fits(caption)) {
         return caption;
     }
     for (size_t space = caption.rfind(L' '); space != std::wstring::npos && space > 0;
          space = caption.rfind(L' ', space - 1)) {
         const std::wstring first = caption.substr(0, space);
-        if (lineWidth(graphics, font, first) <= limit) {
+        if (fits(first)) {
             const std::wstring second = caption.substr(space + 1);
-            return lineWidth(graphics, font, second) <= limit ? first + L'\n' + second : std::wstring();
+            return fits(second) ? first + L'\n' + second : std::wstring();
         }
     }
     return std::wstring();
@@ -48,21 +59,25 @@ std::wstring breakCaption(Gdiplus::Graphics& graphics,
 
 }  // namespace
 
-bool drawPictureCaption(Gdiplus::Bitmap& picture, const wchar_t* caption) {
+bool drawPictureCaption(Gdiplus::Bitmap& picture, const wchar_t* caption, const wchar_t* face) {
     Gdiplus::Graphics graphics(&picture);
     if (graphics.GetLastStatus() != Gdiplus::Ok || !caption || !*caption) {
         return false;
     }
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     const Gdiplus::REAL unit = static_cast<Gdiplus::REAL>(picture.GetWidth()) / 100.0f;
+    Gdiplus::FontFamily chosen(face);
     Gdiplus::FontFamily arial(L"Arial");
-    const Gdiplus::FontFamily* family = arial.IsAvailable() ? &arial : Gdiplus::FontFamily::GenericSansSerif();
+    const Gdiplus::FontFamily* family = chosen.IsAvailable()  ? &chosen
+                                        : arial.IsAvailable() ? &arial
+                                                              : Gdiplus::FontFamily::GenericSansSerif();
     const std::wstring text(caption);
     Gdiplus::REAL em = kLargestEm;
     std::wstring lines;
     for (; em >= kSmallestEm; em -= kEmStep) {
-        Gdiplus::Font font(family, em * kMeasuringUnit, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
-        lines = breakCaption(graphics, font, text, kLineWidth * kMeasuringUnit);
+        Gdiplus::Font reference(family, em * kMeasuringUnit, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
+        Gdiplus::Font drawn(family, em * unit, Gdiplus::FontStyleBold, Gdiplus::UnitPixel);
+        lines = breakCaption({graphics, reference, kLineWidth * kMeasuringUnit, drawn, 100.0f * unit}, text);
         if (!lines.empty()) {
             break;
         }

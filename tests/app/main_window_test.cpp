@@ -26,7 +26,7 @@ const ChildExpectation kChildren[] = {
     {7, L"Static", nullptr, {10, 153, 42, 185}},
     {8, L"SysLink",
      L"<a>Reset and fix your file associations now, and also unlock any locked apps below</a>",
-     {50, 160, 720, 180}},
+     {50, 160, 680, 180}},
     {9, L"Static", nullptr, {10, 210, 680, 290}},
 };
 

@@ -578,7 +578,7 @@ TEST_F(ConsoleTest, RealWindowsScenarios) {
         const ResetOutcome outcome = ResetAndFixAssociations(user.sid.Text(), kFakeSecurity);
         RawDeleteTree(HKEY_USERS, fileExts);
         EXPECT_EQ(outcome.permissionsFixed, row.methodOneSucceeds) << row.what;
-        const bool saysUnfixed = wcsstr(Method1Report(outcome).CStr(),
+        const bool saysUnfixed = wcsstr(Method1Report(Texts{}, outcome).CStr(),
                                         L"\r\n\r\nThe permissions of your file associations could not be fixed.");
         EXPECT_EQ(saysUnfixed, !row.methodOneSucceeds) << row.what;
         EXPECT_EQ(fake.ownerWritten, row.methodOneSucceeds ? user.sid.Text() : L"") << row.what;

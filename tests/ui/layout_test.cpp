@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "ui/controls.h"
@@ -142,6 +143,61 @@ TEST(Layout, AZeroDivisorDoesNotFailThePass) {
     EXPECT_EQ(rect.top, -15);
     EXPECT_EQ(placementOf(test.window.controls[scaled].hwnd).left, 40);
     EXPECT_EQ(placementOf(other).left, 10);
+}
+
+// A pseudo-translation: accented letters, and 40 % longer, as translations often are.
+std::wstring stretched(const std::wstring& english) {
+    std::wstring text;
+    for (wchar_t c : english) {
+        text += c == L'a' ? L'\u00e4' : c == L'e' ? L'\u00e9' : c == L'o' ? L'\u00f6' : c == L'S' ? L'\u015c' : c;
+    }
+    while (text.size() < english.size() * 14 / 10) {
+        text += L" \u00c5\u00e7\u00e7\u00eb\u0146t";
+    }
+    return text;
+}
+
+// How tall a label's text is in the label's own font, wrapped at its width, in pixels.
+LONG labelTextHeight(HWND label) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(label, text, 1024);
+    RECT area{};
+    GetClientRect(label, &area);
+    HDC dc = GetDC(label);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    DrawTextW(dc, text, -1, &area, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    return area.bottom;
+}
+
+TEST(Layout, ATextFlowGrowsBoxesToHoldLongerTextsAndMovesTheNextDown) {
+    TestWindow test(400, 300);
+    const std::wstring english[] = {L"Reset and fix your file associations now, and unlock the apps below.",
+                                    L"Settings opens after this box closes. Choose your apps there.",
+                                    L"Check for updates"};
+    // Made to hold the English texts, one under the other.
+    UiBox boxes[] = {{10, 10, 300, 0}, {10, 0, 200, 0}, {10, 0, 380, 0}};
+    for (int i = 0; i < 3; ++i) {
+        boxes[i].y = i > 0 ? boxes[i - 1].y + boxes[i - 1].height + 5 : boxes[i].y;
+        boxes[i].height = measureText(test.window, english[i].c_str(), boxes[i].width, test.window.fontSize).height;
+    }
+    for (bool pseudo : {false, true}) {
+        TextFlow flow;
+        int32_t below = 0;
+        for (int i = 0; i < 3; ++i) {
+            const std::wstring text = pseudo ? stretched(english[i]) : english[i];
+            const UiBox box = flow.Fit(test.window, boxes[i], text.c_str(), test.window.fontSize);
+            EXPECT_GE(box.y, below) << i;
+            below = box.y + box.height;
+            HWND label = labelHandle(test.window, text.c_str(), box.x, box.y, box.width, box.height);
+            RECT area{};
+            GetClientRect(label, &area);
+            EXPECT_LE(labelTextHeight(label), area.bottom) << (pseudo ? "stretched " : "") << i;
+        }
+        // English fits the boxes as made; the longer texts grow them.
+        EXPECT_EQ(flow.growth > 0, pseudo);
+    }
 }
 
 // What Windows sends when the window moves to a monitor at 144 DPI: the window's rectangle

@@ -21,9 +21,13 @@
 //   e2e_tool hold                   keeps the desktop and its shell up until ended (tools/dev)
 //   e2e_tool focus                  "<x> <y>": where the control with the keyboard focus lies
 //   e2e_tool accessible             "<role> <pressed> <unavailable> <name>|<description>" of each
-//                                   control, as screen readers read them
+//                                   control, as screen readers read them, escaped as by texts
 //   e2e_tool tooltip                the text of the tooltip on the screen, if any
 //   e2e_tool rescale <dpi>          tells the main window it moved to a monitor at <dpi>
+//   e2e_tool texts [box]            "<x> <y> <fits> <text>" of each text control of the main window
+//                                   (or the message box): whether the text, measured in the
+//                                   control's font and width, fits it and the window; the text
+//                                   with \uXXXX for what is not ASCII
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
@@ -34,11 +38,14 @@
 #include <string>
 
 #include "app/app_catalogue.h"
+#include "app/texts.h"
 #include "remedies/app_blocking.h"
 #include "support/acl_reading.h"
 #include "support/realistic_registry.h"
 #include "support/scratch_key.h"
 #include "support/user_sid.h"
+#include "ui/dpi.h"
+#include "ui/font_face.h"
 
 namespace {
 
@@ -246,6 +253,28 @@ VARIANT Self() {
     return self;
 }
 
+// The text with link markup taken out, as a link shows it.
+std::wstring Shown(std::wstring text) {
+    for (const wchar_t* tag : {L"<a>", L"</a>"}) {
+        for (size_t at = text.find(tag); at != std::wstring::npos; at = text.find(tag)) {
+            text.erase(at, wcslen(tag));
+        }
+    }
+    return text;
+}
+
+std::wstring Escaped(const std::wstring& text) {
+    std::wstring line;
+    for (wchar_t c : text) {
+        wchar_t unit[8] = {c, 0};
+        if (c < 0x20 || c > 0x7E || c == L'\\') {
+            swprintf(unit, 8, L"\\u%04x", c);
+        }
+        line += unit;
+    }
+    return line;
+}
+
 // Asked from this process, as a screen reader asks: the answers cross the process boundary.
 int AccessibleState() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -265,7 +294,8 @@ int AccessibleState() {
         object->get_accDescription(self, &description);
         const LONG flags = state.vt == VT_I4 ? state.lVal : 0;
         wprintf(L"%ld %d %d %ls|%ls\n", role.vt == VT_I4 ? role.lVal : -1, (flags & STATE_SYSTEM_PRESSED) ? 1 : 0,
-                (flags & STATE_SYSTEM_UNAVAILABLE) ? 1 : 0, Printable(name).c_str(), Printable(description).c_str());
+                (flags & STATE_SYSTEM_UNAVAILABLE) ? 1 : 0, Escaped(name ? name : L"").c_str(),
+                Escaped(description ? description : L"").c_str());
         SysFreeString(name);
         SysFreeString(description);
         object->Release();
@@ -323,6 +353,47 @@ int WhereIs(const wchar_t* wanted) {
         return 1;
     }
     wprintf(L"%ld %ld\n", (area.left + area.right) / 2, (area.top + area.bottom) / 2);
+    return 0;
+}
+
+// The controls of the main window whose fonts are not 10 points.
+constexpr int kHeadlineId = 2;
+constexpr int kMethod1LinkId = 8;
+
+int TextsState(HWND window, bool box) {
+    // The face the program chooses, from the same string table, for the same display language.
+    const Texts texts = TextsForUser(nullptr);
+    wchar_t face[LF_FACESIZE] = {};
+    chooseFontFace(texts.Get(IDS_FONT_FACES).CStr(), texts.language, face);
+    const UINT dpi = windowDpi(window);
+    RECT client = {};
+    GetClientRect(window, &client);
+    HDC dc = GetDC(nullptr);
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[2048] = {};
+        if (!GetWindowTextW(child, text, 2048) || !IsWindowVisible(child)) {
+            continue;
+        }
+        RECT place = {};
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+        // The control's font as the program makes it: its handle means nothing in this process.
+        const int id = GetDlgCtrlID(child);
+        const double points = box ? 9.0 : id == kHeadlineId ? 12.0 : id == kMethod1LinkId ? 11.0 : 10.0;
+        HFONT font = CreateFontW(-static_cast<int>(points * dpi / 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, face);
+        const std::wstring shown = Shown(text);
+        RECT needed = {0, 0, place.right - place.left, 0};
+        HGDIOBJ previous = SelectObject(dc, font);
+        DrawTextW(dc, shown.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+        SelectObject(dc, previous);
+        DeleteObject(font);
+        const bool fits = font && needed.right <= place.right - place.left &&
+                          needed.bottom <= place.bottom - place.top && place.left >= 0 && place.top >= 0 &&
+                          place.right <= client.right && place.bottom <= client.bottom;
+        wprintf(L"%ld %ld %d %ls\n", place.left, place.top, fits ? 1 : 0, Escaped(text).c_str());
+    }
+    ReleaseDC(nullptr, dc);
     return 0;
 }
 
@@ -426,6 +497,9 @@ int wmain(int argc, wchar_t** argv) {
         result = AccessibleState();
     } else if (command == L"rescale" && argc >= 3) {
         result = Rescale(static_cast<UINT>(_wtoi(argv[2])));
+    } else if (command == L"texts") {
+        const bool box = argc >= 3 && std::wstring(argv[2]) == L"box";
+        result = TextsState(box ? FindWindowW(L"_WINDOW_MsgBoxClass", nullptr) : MainWindow(), box);
     } else {
         result = 2;
     }

@@ -3,7 +3,7 @@
 clicked with xdotool, its window photographed, and the registry read back afterwards.
 
 Usage: velloran_e2e.py <build dir> <pictures dir> <scenario>
-Scenarios: tiles, method1, method1-fails, links, keyboard, windows11, windows11-apps, scale.
+Scenarios: tiles, method1, method1-fails, links, keyboard, windows11, windows11-apps, scale, languages.
 The runner exports VELLORAN_X11_PREFIX and VELLORAN_X11_DISPLAY for the test display."""
 
 import os
@@ -55,8 +55,14 @@ def check(condition, what):
         failures.append(what)
 
 
-def tool(*arguments):
-    result = subprocess.run([WINE, TOOL, *arguments], env=ENV, capture_output=True, text=True, timeout=120)
+def in_language(language):
+    """The environment from which Wine takes that display language."""
+    return dict(ENV, LANG=language + ".UTF-8", LC_ALL=language + ".UTF-8")
+
+
+def tool(*arguments, language="C"):
+    result = subprocess.run([WINE, TOOL, *arguments], env=in_language(language), capture_output=True, text=True,
+                            timeout=120)
     return result.stdout.replace("\r", "").strip()
 
 
@@ -145,11 +151,11 @@ class Program:
     """Velloran.exe running on the test display, with its window found by its title; places are
     given in units, at the display's `dpi`. `apps` are the apps that have tiles, in their order."""
 
-    def __init__(self, dpi=96, apps=WINDOWS10_APPS, pictures=None):
+    def __init__(self, dpi=96, apps=WINDOWS10_APPS, pictures=None, language="C"):
         self.dpi = dpi
         self.apps = apps
         self.pictures = {**dict(enumerate(TILES)), **(pictures or {})}
-        self.process = subprocess.Popen([WINE, PROGRAM], env=ENV, stdin=subprocess.DEVNULL,
+        self.process = subprocess.Popen([WINE, PROGRAM], env=in_language(language), stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Velloran$").split()[:1])
         self.x = self.y = self.width = self.height = 0
@@ -343,6 +349,20 @@ def focused(apps=WINDOWS10_APPS):
     return next((app for slot, app in enumerate(apps) if tile_place(slot) == (x, y)), "link %d" % x)
 
 
+def unescaped(text):
+    return text.encode("ascii").decode("unicode_escape")
+
+
+def texts(language, window=""):
+    """(x, y, fits, text) of each text control of the main window, or with "box" of the message box:
+    whether the text, measured in the control's font and width, fits the control and the window."""
+    rows = []
+    for line in tool("texts", *([window] if window else []), language=language).splitlines():
+        x, y, fits, text = line.split(" ", 3)
+        rows.append((int(x), int(y), fits == "1", unescaped(text)))
+    return rows
+
+
 def accessible():
     """(role, pressed, unavailable, name, description) of each control of the window, read as a
     screen reader reads them."""
@@ -350,7 +370,7 @@ def accessible():
     for line in tool("accessible").splitlines():
         words = line.split(" ", 3)
         if len(words) == 4 and "|" in words[3]:
-            rows.append((int(words[0]), int(words[1]), int(words[2]), *words[3].split("|", 1)))
+            rows.append((int(words[0]), int(words[1]), int(words[2]), *unescaped(words[3]).split("|", 1)))
     return rows
 
 
@@ -604,9 +624,61 @@ def scenario_scale():
         set_display_scale(96)
 
 
+# Each language: the locale Wine takes it from, the headline and Notepad's name in it.
+LANGUAGES = [
+    ("C", "Tired of constantly having your file associations reset?", "Notepad"),
+    ("de_DE", "Genug davon, dass Ihre Dateizuordnungen ständig zurückgesetzt werden?", "Editor"),
+    ("fr_FR", "Vos associations de fichiers sont sans cesse réinitialisées\u00a0?", "Bloc-notes"),
+    ("es_ES", "¿Cansado de que sus asociaciones de archivos se restablezcan una y otra vez?", "Bloc de notas"),
+    ("it_IT", "Stanco che le associazioni dei file vengano reimpostate di continuo?", "Blocco note"),
+    ("pt_BR", "Cansado de ver suas associações de arquivos redefinidas o tempo todo?", "Bloco de Notas"),
+    ("pt_PT", "Cansado de ver suas associações de arquivos redefinidas o tempo todo?", "Bloco de Notas"),
+    ("nl_NL", "Bent u het zat dat uw bestandskoppelingen steeds opnieuw worden ingesteld?", "Kladblok"),
+    ("pl_PL", "Masz dość ciągłego resetowania skojarzeń plików?", "Notatnik"),
+    ("ru_RU", "Надоело, что сопоставления файлов постоянно сбрасываются?", "Блокнот"),
+    ("tr_TR", "Dosya ilişkilendirmelerinizin sürekli sıfırlanmasından bıktınız mı?", "Not Defteri"),
+    ("ja_JP", "ファイルの関連付けが何度もリセットされて困っていませんか？", "メモ帳"),
+    ("zh_CN", "厌倦了文件关联总是被重置吗？", "记事本"),
+    ("ko_KR", "파일 연결이 계속 초기화되어 지치셨나요?", "메모장"),
+    ("fi_FI", "Tired of constantly having your file associations reset?", "Notepad"),
+]
+
+
+def scenario_languages():
+    """The window in each language: every text is that language's, and fits its control and the
+    window; German and Japanese at 150 % too, and Method 1's box in German."""
+    english = None
+    try:
+        for (language, headline, notepad), dpi in [(row, 96) for row in LANGUAGES] + [
+                (LANGUAGES[1], 144), (LANGUAGES[11], 144)]:
+            set_display_scale(dpi)
+            program = Program(dpi, language=language)
+            shown = texts(language)
+            english = english or shown
+            check(program.width == px(690, dpi) and len(shown) == 7 and all(fits for x, y, fits, text in shown),
+                  "%s at %d DPI: all seven texts fit their controls and the window (%s)" %
+                  (language, dpi, [text[:20] for x, y, fits, text in shown if not fits]))
+            read = [name for role, pressed, unavailable, name, description in accessible() if role == ROLE_PUSHBUTTON]
+            seen = (shown[0][3] if shown else None, read[NOTEPAD] if len(read) > NOTEPAD else None)
+            # A one-word link may read as in English (Dutch "Help"); no other text may.
+            alike = {text for (x, y, fits, text), theirs in zip(shown, english) if text == theirs[3]}
+            check(seen == (headline, notepad) and (headline == english[0][3] or alike <= {"<a>Help</a>"}),
+                  "%s: the headline, Notepad's tile and every other text are in that language (%s)" % (language, seen))
+            if language == "de_DE" and dpi == 96:
+                x, y = next((x, y) for x, y, fits, text in shown if text.startswith("<a>Dateizuordnungen"))
+                program.click(x + 10, y + 8)
+                box = wait_for(lambda: texts(language, "box"), 10) or [(0, 0, False, "")]
+                check(box[0][2] and box[0][3].startswith("Ihre Dateizuordnungen wurden erfolgreich"),
+                      "Method 1's box speaks German and its text fits (%s)" % (box[0],))
+                xdotool("key", "Return")
+            check(program.close() == 0, "the program ends with exit code 0")
+    finally:
+        set_display_scale(96)
+
+
 SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
              "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11,
-             "windows11-apps": scenario_windows11_apps, "scale": scenario_scale}
+             "windows11-apps": scenario_windows11_apps, "scale": scenario_scale, "languages": scenario_languages}
 
 
 def main():

@@ -1,0 +1,29 @@
+// The program's texts: one string table per language in the program file, and the choice among them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "resources/strings/text_ids.h"
+#include "text/wide_string.h"
+
+// The language in which to speak to a person whose display language is `wanted`, among the
+// `count` languages `offered`: that one, else the first offered of its primary language (for
+// Portuguese (Portugal), Portuguese (Brazil)), else US English.
+LANGID ChooseLanguage(LANGID wanted, const LANGID* offered, int count);
+
+// The texts of one language in the string tables of `module` (null: the program file).
+struct Texts {
+    HMODULE module = nullptr;  // not owned
+    LANGID language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+    // Text `id`; empty when the table has none.
+    WideString Get(int id) const;
+    // Text `id` as a format, with %ls taking `text` and %u `number`.
+    WideString Format(int id, const wchar_t* text, uint32_t number = 0) const;
+};
+
+// The texts in `module` for the user's display language (GetUserDefaultUILanguage): the
+// process's thread language cannot choose them, since SetThreadUILanguage is a stub on Wine.
+Texts TextsForUser(HMODULE module);

@@ -1,0 +1,27 @@
+// The ids of the texts in the string tables, shared by the tables and the code that reads them.
+// An app's name is the text whose id is that of its tile picture (AppLook::normalImageId).
+#pragma once
+
+#define IDS_HEADLINE 1
+#define IDS_UPDATES_LINK 2
+#define IDS_HELP_LINK 3
+#define IDS_DONATE_LINK 4
+// %ls: the major version of Windows, "10" or "11".
+#define IDS_METHOD1_TEXT 5
+#define IDS_METHOD1_LINK 6
+#define IDS_METHOD2_TEXT 7
+#define IDS_METHOD1_FAILED 8
+#define IDS_METHOD1_SUCCEEDED 9
+// %ls: the file types Windows kept, as IDS_KEPT_LIST or IDS_KEPT_MORE gives them.
+#define IDS_KEPT 10
+// Between two file types in the list.
+#define IDS_KEPT_SEPARATOR 11
+// %ls: the first file types; %u: how many more there are.
+#define IDS_KEPT_MORE 12
+#define IDS_PERMISSIONS_NOT_FIXED 13
+// %ls: the app's name.
+#define IDS_TILE_UNBLOCKED 14
+#define IDS_TILE_BLOCKED 15
+#define IDS_TILE_ABSENT 16
+// The faces to write in, the first one installed; separated by semicolons.
+#define IDS_FONT_FACES 17
