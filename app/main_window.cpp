@@ -445,25 +445,41 @@ void MainWindow::Run() {
 
 }  // namespace
 
+namespace {
+
+// The first file types Windows kept, and how many more there are.
+WideString KeptNames(const Texts& texts, const WideStringList& kept) {
+    const WideString separator = texts.Get(IDS_KEPT_SEPARATOR);
+    WideString names;
+    for (uint32_t i = 0; i < kept.count && i < kKeptNamed; ++i) {
+        names = WideString::Append({names.CStr(), i > 0 ? separator.CStr() : L"", kept.items[i].CStr()});
+    }
+    if (kept.count > kKeptNamed) {
+        names = texts.Format(IDS_KEPT_MORE, names.CStr(), kept.count - kKeptNamed);
+    }
+    return names;
+}
+
+WideString Paragraphs(const WideString& first, const WideString& second) {
+    return WideString::Append({first.CStr(), kParagraph, second.CStr()});
+}
+
+}  // namespace
+
 WideString Method1Report(const Texts& texts, const ResetOutcome& outcome) {
+    const WideStringList& kept = outcome.keptExtensions;
     if (outcome.count == 0) {
-        return texts.Get(IDS_METHOD1_FAILED);
+        // No Settings page opens after a failure, so none is promised.
+        const WideString failed = texts.Get(IDS_METHOD1_FAILED);
+        return kept.count > 0 ? Paragraphs(failed, texts.Format(IDS_KEPT_NOT_RESET, KeptNames(texts, kept).CStr()))
+                              : failed;
     }
     WideString report = texts.Get(IDS_METHOD1_SUCCEEDED);
-    const WideStringList& kept = outcome.keptExtensions;
     if (kept.count > 0) {
-        const WideString separator = texts.Get(IDS_KEPT_SEPARATOR);
-        WideString names;
-        for (uint32_t i = 0; i < kept.count && i < kKeptNamed; ++i) {
-            names = WideString::Append({names.CStr(), i > 0 ? separator.CStr() : L"", kept.items[i].CStr()});
-        }
-        if (kept.count > kKeptNamed) {
-            names = texts.Format(IDS_KEPT_MORE, names.CStr(), kept.count - kKeptNamed);
-        }
-        report = WideString::Append({report.CStr(), kParagraph, texts.Format(IDS_KEPT, names.CStr()).CStr()});
+        report = Paragraphs(report, texts.Format(IDS_KEPT, KeptNames(texts, kept).CStr()));
     }
     if (!outcome.permissionsFixed) {
-        report = WideString::Append({report.CStr(), kParagraph, texts.Get(IDS_PERMISSIONS_NOT_FIXED).CStr()});
+        report = Paragraphs(report, texts.Get(IDS_PERMISSIONS_NOT_FIXED));
     }
     return report;
 }

@@ -12,6 +12,7 @@
 // the exit code, 0.
 int RunMainWindow(TargetUser& user, HINSTANCE instance);
 
-// What the box after Method 1 says, in the language of `texts`: the failure text for a count
-// of 0, otherwise the success text followed by a paragraph for each thing that was left undone.
+// What the box after Method 1 says, in the language of `texts`: for a count of 0 the failure
+// text, then the file types Windows kept, if any; otherwise the success text followed by a
+// paragraph for each thing that was left undone.
 WideString Method1Report(const Texts& texts, const ResetOutcome& outcome);

@@ -18,6 +18,51 @@ bool IsPredefined(HKEY key) {
     return value >= 0x80000000u && value <= 0x80000007u;
 }
 
+// Registry links. A key made with REG_OPTION_CREATE_LINK holds in its REG_LINK value
+// "SymbolicLinkValue" the path of another key, and every open, create, tree deletion and
+// SetNamedSecurityInfoW by name acts on that target. Only REG_OPTION_OPEN_LINK opens the link
+// itself, and only as the last component of a path, so a walk that must stay inside one key
+// opens each level relative to its parent's handle. The link is then removed with NtDeleteKey
+// on that handle: RegDeleteKeyExW would resolve the name again and delete the target.
+// https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regopenkeyexw
+// https://learn.microsoft.com/en-us/windows/win32/api/winreg/nf-winreg-regcreatekeyexw
+// https://learn.microsoft.com/en-us/windows-hardware/drivers/ddi/wdm/nf-wdm-zwdeletekey
+constexpr wchar_t kLinkValue[] = L"SymbolicLinkValue";
+
+using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE key);
+
+bool DeleteHeldKey(HKEY key) {
+    static const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    return ntDeleteKey && ntDeleteKey(key) == 0;
+}
+
+// Children go before their parent, and the indices are walked downwards so that deleting
+// entry i never moves one still to be visited. Each level keeps its own name buffer.
+bool DeleteKeyItself(HKEY parent, const wchar_t* name, REGSAM view) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(parent, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE | view, &opened) != ERROR_SUCCESS &&
+        // A key we may not read can still be empty and ours to delete.
+        RegOpenKeyExW(parent, name, REG_OPTION_OPEN_LINK, DELETE | view, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegistryKey key(opened);
+    DWORD subkeys = 0;
+    if (!key.IsLink() && RegQueryInfoKeyW(key.handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                                          nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        std::vector<wchar_t> child(kKeyNameBufferUnits, L'\0');
+        for (DWORD i = subkeys; i-- > 0;) {
+            DWORD capacity = kKeyNameBufferUnits;
+            if (RegEnumKeyExW(key.handle, i, child.data(), &capacity, nullptr, nullptr, nullptr, nullptr) ==
+                    ERROR_SUCCESS &&
+                child[0] != 0) {
+                DeleteKeyItself(key.handle, child.data(), view);
+            }
+        }
+    }
+    return DeleteHeldKey(key.handle);
+}
+
 }  // namespace
 
 RegistryKey::RegistryKey(RegistryKey&& other) noexcept : handle(other.handle) {
@@ -50,7 +95,9 @@ void RegistryKey::Reset(HKEY adopted) {
     handle = adopted;
 }
 
-RegistryKey OpenRegistryKey(const wchar_t* path, REGSAM access) {
+namespace {
+
+RegistryKey OpenPath(const wchar_t* path, DWORD options, REGSAM access) {
     WideString subkey(path);
     HKEY root = ParseRegistryPath(subkey, access);
     if (!root) {
@@ -58,7 +105,26 @@ RegistryKey OpenRegistryKey(const wchar_t* path, REGSAM access) {
     }
     HKEY opened = nullptr;
     const wchar_t* name = subkey.IsEmpty() ? nullptr : subkey.CStr();
-    if (RegOpenKeyExW(root, name, 0, access, &opened) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, name, options, access, &opened) != ERROR_SUCCESS) {
+        return RegistryKey();
+    }
+    return RegistryKey(opened);
+}
+
+}  // namespace
+
+RegistryKey OpenRegistryKey(const wchar_t* path, REGSAM access) {
+    return OpenPath(path, 0, access);
+}
+
+RegistryKey OpenRegistryKeyItself(const wchar_t* path, REGSAM access) {
+    return OpenPath(path, REG_OPTION_OPEN_LINK, access);
+}
+
+RegistryKey OpenSubkeyItself(const RegistryKey& parent, const wchar_t* name, REGSAM access) {
+    HKEY opened = nullptr;
+    if (!parent.IsOpen() ||
+        RegOpenKeyExW(parent.handle, name, REG_OPTION_OPEN_LINK, access, &opened) != ERROR_SUCCESS) {
         return RegistryKey();
     }
     return RegistryKey(opened);
@@ -94,8 +160,8 @@ bool RegistryKey::Write(const wchar_t* path, const wchar_t* valueName) {
     }
     Close();
     HKEY created = nullptr;
-    LONG status = RegCreateKeyExW(root, subkey.CStr(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                                  &created, nullptr);
+    LONG status =
+        RegCreateKeyExW(root, subkey.CStr(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &created, nullptr);
     if (status != ERROR_SUCCESS) {
         return false;
     }
@@ -111,66 +177,34 @@ bool RegistryKey::Remove(const wchar_t* path, const wchar_t* valueName) {
 
 bool RegistryKey::DeleteTree(const wchar_t* path) {
     WideString checked(path);
-    REGSAM access = KEY_READ;
-    if (!ParseRegistryPath(checked, access) || checked.IsEmpty()) {
+    REGSAM view = 0;
+    if (!ParseRegistryPath(checked, view) || checked.IsEmpty()) {
         return false;  // unknown root, or the root itself
     }
-    WideString whole(path);
-    if (whole.Text()[whole.Length() - 1] == L'\\') {
+    WideString parent(path);
+    if (parent.Text()[parent.Length() - 1] == L'\\') {
         // An empty key name would delete the parent itself.
         return false;
     }
-    return DeleteTreeBelow(whole);
-}
-
-// Children go before their parent, and the indices are walked downwards so that deleting
-// entry i never moves one still to be visited. Each level keeps its own name buffer; the
-// holder is shared, and after a child is done it holds this key again (opened as the
-// child's parent).
-bool RegistryKey::DeleteTreeBelow(const WideString& path) {
-    std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
-
-    Close();
-    *this = OpenRegistryKey(path.CStr(), KEY_READ);
-    if (IsOpen()) {
-        DWORD subkeys = 0;
-        if (RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-            subkeys = 0;
-        }
-        for (DWORD i = subkeys; i-- > 0;) {
-            if (!IsOpen()) {
-                continue;
-            }
-            name[0] = 0;
-            DWORD capacity = kKeyNameBufferUnits;
-            if (RegEnumKeyExW(handle, i, name.data(), &capacity, nullptr, nullptr, nullptr, nullptr) !=
-                    ERROR_SUCCESS ||
-                name[0] == 0) {
-                continue;
-            }
-            DeleteTreeBelow(WideString::Append({path.CStr(), L"\\", name.data()}));
-        }
-    }
-
-    WideString parent(path);
-    int32_t slash = parent.Find(L"\\", true, -1, 1, 0);
-    if (slash == 0) {
-        Close();
-        return false;
-    }
-    const wchar_t* keyName = path.CStr() + slash;
+    const int32_t slash = parent.Find(L"\\", true, -1, 1, 0);
+    const WideString name(path + slash);
     parent.Text()[slash - 1] = 0;
     parent.MarkForRecount();
-
-    // RegDeleteKeyW would resolve the name in this process's own view; the path's view bit
-    // has to be passed again.
-    WideString root(path);
-    REGSAM view = 0;
-    ParseRegistryPath(root, view);
-    view &= KEY_WOW64_64KEY | KEY_WOW64_32KEY;
-
-    Close();
     *this = OpenRegistryKey(parent.CStr(), KEY_READ);
-    return IsOpen() && RegDeleteKeyExW(handle, keyName, view, 0) == ERROR_SUCCESS;
+    // Each level is opened by name again, in the view the path names.
+    return IsOpen() && DeleteKeyItself(handle, name.CStr(), view & (KEY_WOW64_64KEY | KEY_WOW64_32KEY));
+}
+
+bool RegistryKey::DeleteSubtree(const wchar_t* name) const {
+    return IsOpen() && name && *name && DeleteKeyItself(handle, name, 0);
+}
+
+bool RegistryKey::IsLink() const {
+    DWORD type = REG_NONE;
+    return IsOpen() && RegQueryValueExW(handle, kLinkValue, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+bool IsRegistryLink(const wchar_t* path) {
+    return OpenRegistryKeyItself(path, KEY_QUERY_VALUE).IsLink();
 }

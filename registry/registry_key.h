@@ -31,16 +31,28 @@ struct RegistryKey {
     bool Remove(const wchar_t* path, const wchar_t* valueName);
     // Deletes the key with everything below it, deepest first; true when the key itself
     // went. Refuses, before touching anything, a path that names a root itself or that
-    // ends in a backslash.
+    // ends in a backslash. Leaves the holder on the key's parent.
     bool DeleteTree(const wchar_t* path);
-
-private:
-    bool DeleteTreeBelow(const WideString& path);
+    // Deletes subkey `name` of the held key with everything below it, deepest first; true
+    // when it went. A registry link met on the way, `name` included, is removed as the link
+    // itself: nothing is ever deleted through one.
+    bool DeleteSubtree(const wchar_t* name) const;
+    // Whether the held key is a registry link, as opened by the *Itself operations below.
+    bool IsLink() const;
 };
 
 // The key at `path`, opened with `access` plus the path's view bit; a bare root name gives
 // a new handle to the root. Empty on failure.
 RegistryKey OpenRegistryKey(const wchar_t* path, REGSAM access);
+
+// The same, but a registry link as the last component of `path` opens as the link itself,
+// not its target (links higher up the path are followed).
+RegistryKey OpenRegistryKeyItself(const wchar_t* path, REGSAM access);
+// Subkey `name` of the open key `parent`, the link itself when it is one.
+RegistryKey OpenSubkeyItself(const RegistryKey& parent, const wchar_t* name, REGSAM access);
+
+// Whether the key at `path` is itself a registry link.
+bool IsRegistryLink(const wchar_t* path);
 
 // With no value name: whether the key exists. A key that exists but cannot be opened
 // (access denied, for one) counts as existing; only "not found" makes it absent. With a

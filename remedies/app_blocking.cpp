@@ -15,7 +15,7 @@ bool IsAppBlocked(const wchar_t* sid, const WideStringList& progIds) {
     RegistryKey holder;
     for (uint32_t i = 0; i < progIds.count; ++i) {
         const WideString path = ProgIdPath(sid, progIds.items[i]);
-        if (!RegistryEntryExists(path.CStr(), nullptr)) {
+        if (!RegistryEntryExists(path.CStr(), nullptr) || IsRegistryLink(path.CStr())) {
             continue;
         }
         ++existing;
@@ -36,6 +36,9 @@ uint32_t SetAppBlocked(const wchar_t* sid, const WideStringList& progIds, bool b
     for (uint32_t i = 0; i < progIds.count; ++i) {
         const WideString path = ProgIdPath(sid, progIds.items[i]);
         const bool exists = RegistryEntryExists(path.CStr(), nullptr);
+        if (IsRegistryLink(path.CStr())) {
+            continue;  // its markers would land on the key it points to
+        }
         if (block) {
             changes += holder.Write(path.CStr(), kNoOpenWith) ? 1 : 0;
             changes += holder.Write(path.CStr(), kNoStaticDefaultVerb) ? 1 : 0;

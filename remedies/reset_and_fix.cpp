@@ -24,12 +24,8 @@ LocalSid WellKnownSid(WELL_KNOWN_SID_TYPE type) {
 
 enum class Listing { Missing, Listed, Unreadable };
 
-// The names of the subkeys of the key at `path`, in the registry's order.
-Listing ListSubkeys(const WideString& path, WideStringList& names) {
-    RegistryKey key = OpenRegistryKey(path.CStr(), KEY_READ);
-    if (!key.IsOpen()) {
-        return RegistryEntryExists(path.CStr(), nullptr) ? Listing::Unreadable : Listing::Missing;
-    }
+// The names of the subkeys of `key`, in the registry's order.
+Listing ListSubkeys(const RegistryKey& key, WideStringList& names) {
     std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
     for (DWORD i = 0;; ++i) {
         DWORD capacity = kKeyNameBufferUnits;
@@ -44,25 +40,27 @@ Listing ListSubkeys(const WideString& path, WideStringList& names) {
     }
 }
 
-// Deletes the subkeys of the key at `path` by the names they had when listed, so that keys
-// Explorer adds or removes meanwhile move no other key out of reach; returns how many are
-// gone. A key found gone counts as deleted, whoever deleted it. `kept` names what is still
-// there afterwards: keys Windows protects against every other program, or ones added since.
-uint32_t DeleteExtensionKeys(const WideString& path, Listing& listing, WideStringList& kept, TreeDeletion deleteTree) {
-    WideStringList found;
-    listing = ListSubkeys(path, found);
-    RegistryKey holder;
-    uint32_t deleted = 0;
-    for (uint32_t i = 0; i < found.count; ++i) {
-        const WideString key = WideString::Append({path.CStr(), L"\\", found.items[i].CStr()});
-        if (deleteTree(holder, key.CStr()) || !RegistryEntryExists(key.CStr(), nullptr)) {
-            ++deleted;
+bool Contains(const WideStringList& list, const WideString& name) {
+    for (uint32_t i = 0; i < list.count; ++i) {
+        if (_wcsicmp(list.items[i].CStr(), name.CStr()) == 0) {
+            return true;
         }
     }
-    if (listing == Listing::Listed) {
-        ListSubkeys(path, kept);
+    return false;
+}
+
+// Deletes the subkeys of `fileExts` named in `names` (by the names they had when listed, so
+// that keys Explorer adds or removes meanwhile move no other key out of reach) and lists what
+// is still there afterwards into `kept`.
+void DeleteExtensionKeys(const RegistryKey& fileExts,
+                         const WideStringList& names,
+                         WideStringList& kept,
+                         SubtreeDeletion deleteSubtree) {
+    for (uint32_t i = 0; i < names.count; ++i) {
+        deleteSubtree(fileExts, names.items[i].CStr());
     }
-    return deleted;
+    kept.Clear();
+    ListSubkeys(fileExts, kept);
 }
 
 bool ApplyFixedAcl(const WideString& path, const wchar_t* sid, const SecurityCalls& calls) {
@@ -112,18 +110,47 @@ LocalSid::~LocalSid() {
     }
 }
 
-bool DeleteRegistryTree(RegistryKey& holder, const wchar_t* path) {
-    return holder.DeleteTree(path);
+bool DeleteRegistrySubtree(const RegistryKey& parent, const wchar_t* name) {
+    return parent.DeleteSubtree(name);
 }
 
-ResetOutcome ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls, TreeDeletion deleteTree) {
+ResetOutcome ResetAndFixAssociations(const wchar_t* sid, const SecurityCalls& calls, SubtreeDeletion deleteSubtree) {
     const WideString path = WideString::Append({L"HKU\\", sid, kFileExtsBelowUser});
     ResetOutcome outcome;
+    // Opened as itself: were the key a link, its target would be reset and secured instead.
+    const RegistryKey fileExts = OpenRegistryKeyItself(path.CStr(), KEY_READ);
+    if (fileExts.IsLink()) {
+        return outcome;
+    }
+    WideStringList found;
     Listing listing = Listing::Missing;
-    const uint32_t reset = DeleteExtensionKeys(path, listing, outcome.keptExtensions, deleteTree) > 0 ? 1 : 0;
-    outcome.permissionsFixed = ApplyFixedAcl(path, sid, calls);
-    // Associations that could not even be listed were not reset, whatever else was done.
-    outcome.count = listing == Listing::Unreadable ? 0 : reset + (outcome.permissionsFixed ? 1 : 0);
+    if (fileExts.IsOpen()) {
+        listing = ListSubkeys(fileExts, found);
+    } else if (RegistryEntryExists(path.CStr(), nullptr)) {
+        listing = Listing::Unreadable;
+    }
+    DeleteExtensionKeys(fileExts, found, outcome.keptExtensions, deleteSubtree);
+    // The ACL is applied by name, which would follow a link made there meanwhile.
+    outcome.permissionsFixed = !IsRegistryLink(path.CStr()) && ApplyFixedAcl(path, sid, calls);
+    if (outcome.permissionsFixed && outcome.keptExtensions.count > 0) {
+        // On Windows the new inheritable entries reach the keys below, which may make the
+        // ones that refused a moment ago deletable now.
+        WideStringList retry;
+        for (uint32_t i = 0; i < found.count; ++i) {
+            if (Contains(outcome.keptExtensions, found.items[i])) {
+                retry.Append(found.items[i].CStr());
+            }
+        }
+        DeleteExtensionKeys(fileExts, retry, outcome.keptExtensions, deleteSubtree);
+    }
+    uint32_t deleted = 0;
+    for (uint32_t i = 0; i < found.count; ++i) {
+        deleted += Contains(outcome.keptExtensions, found.items[i]) ? 0 : 1;
+    }
+    // Associations that could not even be listed, or none of which could be deleted, were not
+    // reset, whatever else was done.
+    const bool failed = listing == Listing::Unreadable || (found.count > 0 && deleted == 0);
+    outcome.count = failed ? 0 : (deleted > 0 ? 1 : 0) + (outcome.permissionsFixed ? 1 : 0);
     return outcome;
 }
 

@@ -23,25 +23,28 @@ struct LocalSid {
 };
 
 struct ResetOutcome {
-    // 1 when at least one extension key went, plus 1 when permissionsFixed; 0 as well when the
-    // key exists but its extensions could not be listed
+    // 1 when at least one extension key went, plus 1 when permissionsFixed. 0 means nothing
+    // was reset: the extensions could not be listed, none of them could be deleted, the key
+    // is a registry link, or there was nothing to delete and the permissions stayed.
     uint32_t count = 0;
     WideStringList keptExtensions;  // extension keys still there afterwards, in the registry's order
     bool permissionsFixed = false;
 };
 
-// Deletes one key with everything below it through `holder`; true when it went.
-using TreeDeletion = bool (*)(RegistryKey& holder, const wchar_t* path);
+// Deletes subkey `name` of `parent` with everything below it; true when it went.
+using SubtreeDeletion = bool (*)(const RegistryKey& parent, const wchar_t* name);
 
-// RegistryKey::DeleteTree.
-bool DeleteRegistryTree(RegistryKey& holder, const wchar_t* path);
+// RegistryKey::DeleteSubtree.
+bool DeleteRegistrySubtree(const RegistryKey& parent, const wchar_t* name);
 
 // Deletes every subkey of HKU\<sid>\...\Explorer\FileExts with everything below it, then
-// gives that key a fixed ACL with the user as owner. A count of 0 means that nothing was
-// reset. Tests pass their own deletion to play Explorer changing the keys meanwhile.
+// gives that key a fixed ACL with the user as owner and tries the keys that stayed once more.
+// Never acts through a registry link: a link below the key is removed as the link itself,
+// and a key that is itself a link is left alone. Tests pass their own deletion to play
+// Explorer changing the keys meanwhile.
 ResetOutcome ResetAndFixAssociations(const wchar_t* sid,
                                      const SecurityCalls& calls = SystemSecurityCalls(),
-                                     TreeDeletion deleteTree = DeleteRegistryTree);
+                                     SubtreeDeletion deleteSubtree = DeleteRegistrySubtree);
 
 // A text that begins with "S-1-" is converted as a string SID; anything else is looked up
 // as an account name on this machine. Empty when neither gives a SID.

@@ -12,7 +12,7 @@
 #define IDS_METHOD2_TEXT 7
 #define IDS_METHOD1_FAILED 8
 #define IDS_METHOD1_SUCCEEDED 9
-// %ls: the file types Windows kept, as IDS_KEPT_LIST or IDS_KEPT_MORE gives them.
+// %ls: the file types Windows kept, joined by IDS_KEPT_SEPARATOR, or as IDS_KEPT_MORE gives them.
 #define IDS_KEPT 10
 // Between two file types in the list.
 #define IDS_KEPT_SEPARATOR 11
@@ -25,3 +25,5 @@
 #define IDS_TILE_ABSENT 16
 // The faces to write in, the first one installed; separated by semicolons.
 #define IDS_FONT_FACES 17
+// After IDS_METHOD1_FAILED when no file type could be reset. %ls: as for IDS_KEPT.
+#define IDS_KEPT_NOT_RESET 18

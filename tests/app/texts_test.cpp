@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/main_window.h"
+
 namespace {
 
 constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
@@ -27,6 +29,16 @@ TEST(Texts, TheDisplayLanguageChoosesItsOwnTableElseOneOfItsPrimaryLanguageElseE
         EXPECT_EQ(ChooseLanguage(c.wanted, kOffered, 4), c.chosen) << std::hex << c.wanted;
     }
     EXPECT_EQ(ChooseLanguage(kGerman, nullptr, 0), kEnglish);
+}
+
+TEST(Method1Report, WhenNoFileTypeCouldBeResetItFailsAndNamesThemWithoutPromisingSettings) {
+    ResetOutcome outcome;
+    outcome.permissionsFixed = true;
+    outcome.keptExtensions.Append(L".pdf");
+    outcome.keptExtensions.Append(L".txt");
+    EXPECT_STREQ(Method1Report(Texts{}, outcome).CStr(),
+                 L"Sorry, method 1 failed. please try method 2.\r\n\r\n"
+                 L"Windows did not allow these file types to be reset: .pdf, .txt.");
 }
 
 }  // namespace

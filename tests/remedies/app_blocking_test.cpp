@@ -116,6 +116,20 @@ TEST_F(BlockingTest, ARepeatedProgIdIsTreatedTwiceHarmlessly) {
     EXPECT_FALSE(Blocked());
 }
 
+TEST_F(BlockingTest, AProgIdKeyThatIsARegistryLinkIsLeftAlone) {
+    MakeKey(L"Target");
+    RawCreateLink(Classes(L"Linked"), Classes(L"Target"));
+    progIds.Append(L"Linked");
+    progIds.Append(L"Real");
+    EXPECT_EQ(Set(true), 2u);
+    EXPECT_FALSE(Has(L"Target", kNoOpenWith) || Has(L"Target", kNoStaticDefaultVerb));
+    EXPECT_TRUE(Blocked());
+    Mark(L"Target", kNoOpenWith);
+    EXPECT_EQ(Set(false), 2u);
+    EXPECT_TRUE(Has(L"Target", kNoOpenWith));
+    RawDeleteLink(Classes(L"Linked"));
+}
+
 TEST_F(BlockingTest, AKeyThatCannotBeOpenedStillCountsAsExisting) {
     progIds.Append(L"Locked");
     progIds.Append(L"Marked");

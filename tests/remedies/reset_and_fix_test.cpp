@@ -137,7 +137,6 @@ TEST(GetWindowsVersion, TellsWindows11ByItsBuildNumber) {
     EXPECT_EQ(RunProbe(L"probe-win7-again.exe", nullptr, L"version"), 61u);  // put back as it was
 }
 
-
 // Method 1 on the test user's own association key.
 struct ResetTest : testing::Test {
     std::wstring sid = CurrentUserSid();
@@ -252,22 +251,22 @@ TEST_F(ResetTest, AKeyWhoseExtensionsCannotBeListedIsAFailure) {
 std::wstring explorersFileExts;
 int deletions = 0;
 
-bool RemovesAKeyMeanwhile(RegistryKey& holder, const wchar_t* path) {
+bool RemovesAKeyMeanwhile(const RegistryKey& parent, const wchar_t* name) {
     RawDeleteTree(HKEY_USERS, explorersFileExts + L"\\.htm");
-    return holder.DeleteTree(path);
+    return parent.DeleteSubtree(name);
 }
 
-bool AddsAKeyMeanwhile(RegistryKey& holder, const wchar_t* path) {
+bool AddsAKeyMeanwhile(const RegistryKey& parent, const wchar_t* name) {
     if (deletions++ == 0) {
         RawCreateKey(HKEY_USERS, explorersFileExts + L"\\.added");
     }
-    return holder.DeleteTree(path);
+    return parent.DeleteSubtree(name);
 }
 
 TEST_F(ResetTest, WhileExplorerChangesTheKeysTheReportNamesWhatIsLeft) {
     struct Race {
         const char* what;
-        TreeDeletion deletion;
+        SubtreeDeletion deletion;
         std::vector<std::wstring> kept;
     } const races[] = {
         {"a key removed meanwhile counts as deleted", RemovesAKeyMeanwhile, {}},
@@ -285,6 +284,82 @@ TEST_F(ResetTest, WhileExplorerChangesTheKeysTheReportNamesWhatIsLeft) {
         EXPECT_EQ(EnumerateNames(fileExts), race.kept) << race.what;
         RawDeleteTree(HKEY_USERS, fileExts);
     }
+}
+
+// Windows applies the new inheritable entries to the keys below when the DACL is set
+// (SetNamedSecurityInfoW, Remarks:
+// https://learn.microsoft.com/en-us/windows/win32/api/aclapi/nf-aclapi-setnamedsecurityinfow);
+// Wine never does, so this plays it: the keys locked before are open again.
+std::vector<std::wstring>* propagatedTo = nullptr;
+
+DWORD WINAPI SetAndPropagate(LPWSTR name,
+                             SE_OBJECT_TYPE type,
+                             SECURITY_INFORMATION what,
+                             PSID owner,
+                             PSID group,
+                             PACL dacl,
+                             PACL sacl) {
+    const DWORD status = SystemSecurityCalls().setNamedSecurityInfo(name, type, what, owner, group, dacl, sacl);
+    for (const std::wstring& key : *propagatedTo) {
+        AllowEverything(key);
+    }
+    propagatedTo->clear();
+    return status;
+}
+
+TEST_F(ResetTest, KeysThatRefuseDeletionAreTriedAgainOnceThePermissionsAreFixed) {
+    SecurityCalls propagating = SystemSecurityCalls();
+    propagating.setNamedSecurityInfo = SetAndPropagate;
+    propagatedTo = &locked;
+    struct Row {
+        const SecurityCalls* calls;
+        uint32_t count;
+        std::vector<std::wstring> kept;
+    } const rows[] = {
+        {&SystemSecurityCalls(), 0, {L".a", L".b"}},  // none deleted: a failure, whatever was fixed
+        {&propagating, 2, {}},
+    };
+    for (const Row& row : rows) {
+        for (const wchar_t* extension : {L".a", L".b"}) {
+            SeedExtension(extension);
+            Lock(fileExts + L"\\" + extension, KEY_ENUMERATE_SUB_KEYS);  // its subkeys cannot be listed
+        }
+        const ResetOutcome outcome = ResetAndFixAssociations(sid.c_str(), *row.calls);
+        EXPECT_EQ(outcome.count, row.count);
+        EXPECT_TRUE(outcome.permissionsFixed);
+        EXPECT_EQ(Names(outcome.keptExtensions), row.kept);
+        EXPECT_EQ(EnumerateNames(fileExts), row.kept);
+        for (const std::wstring& key : locked) {
+            AllowEverything(key);
+        }
+        locked.clear();
+    }
+}
+
+TEST_F(ResetTest, NothingIsDeletedOrSecuredThroughARegistryLink) {
+    const std::wstring target = sid + L"\\Software\\VelloranLinkTarget";
+    RawSetValue(HKEY_USERS, target + L"\\.txt\\OpenWithList", L"a", REG_SZ, L"x", 4);
+    const KeySecurity before = ReadUsersKeySecurity(target);
+    // Links among the extension keys and inside one go as links; the target keeps everything.
+    SeedExtension(L".htm");
+    RawCreateLink(fileExts + L"\\.lnk", target);
+    RawCreateLink(fileExts + L"\\.htm\\UserChoice\\Inner", target);
+    EXPECT_EQ(ResetAndFixAssociations(sid.c_str()).count, 2u);
+    EXPECT_EQ(Subkeys(), 0u);
+    EXPECT_TRUE(RawValueExists(HKEY_USERS, target + L"\\.txt\\OpenWithList", L"a"));
+
+    // FileExts itself a link: its target is neither reset nor given new permissions.
+    RawDeleteTree(HKEY_USERS, fileExts);
+    RawCreateLink(fileExts, target);
+    const ResetOutcome outcome = ResetAndFixAssociations(sid.c_str());
+    RawDeleteLink(fileExts);
+    EXPECT_EQ(outcome.count, 0u);
+    EXPECT_FALSE(outcome.permissionsFixed);
+    EXPECT_TRUE(RawValueExists(HKEY_USERS, target + L"\\.txt\\OpenWithList", L"a"));
+    const KeySecurity after = ReadUsersKeySecurity(target);
+    EXPECT_EQ(after.owner, before.owner);
+    EXPECT_EQ(after.entries.size(), before.entries.size());
+    RawDeleteTree(HKEY_USERS, target);
 }
 
 TEST_F(ResetTest, RefusedPermissionsLeaveHalfTheResult) {

@@ -25,6 +25,29 @@ ScratchKey::~ScratchKey() {
     RawDeleteTree(HKEY_USERS, subkey);
 }
 
+void RawCreateLink(const std::wstring& link, const std::wstring& target) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_USERS, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                        nullptr, &key, nullptr) == ERROR_SUCCESS) {
+        const std::wstring native = L"\\Registry\\User\\" + target;  // no terminating zero
+        RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(native.c_str()),
+                       static_cast<DWORD>(native.size() * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+}
+
+void RawDeleteLink(const std::wstring& link) {
+    using NtDeleteKeyFunction = LONG(NTAPI*)(HANDLE);
+    const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_USERS, link.c_str(), REG_OPTION_OPEN_LINK, DELETE | KEY_QUERY_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        ntDeleteKey(key);
+        RegCloseKey(key);
+    }
+}
+
 bool RawKeyExists(HKEY root, const std::wstring& subkey, REGSAM view) {
     HKEY key = nullptr;
     LONG status = RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE | view, &key);

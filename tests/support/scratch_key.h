@@ -27,6 +27,10 @@ void RawSetValue(HKEY root, const std::wstring& subkey, const wchar_t* name, DWO
                  DWORD bytes, REGSAM view = 0);
 bool RawValueExists(HKEY root, const std::wstring& subkey, const wchar_t* name);
 void RawDeleteTree(HKEY root, const std::wstring& subkey, REGSAM view = 0);
+// HKU\<link> made a registry link to HKU\<target>. Remove it with RawDeleteLink: a tree
+// deletion of a link empties its target.
+void RawCreateLink(const std::wstring& link, const std::wstring& target);
+void RawDeleteLink(const std::wstring& link);
 
 // Replaces the DACL of HKU\<subkey> by: deny `denied` to the current user, allow the
 // rest to everyone. Wine enforces deny entries for read and write rights on open.
