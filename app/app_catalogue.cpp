@@ -100,6 +100,7 @@ struct ClassesPass {
     AppCatalogue& catalogue;
     const WideString& root;
     bool withAppX;
+    const std::atomic<bool>* stop;
     std::vector<wchar_t>& name;  // shared by both passes
     RegistryKey subkey;          // at most one open at a time
 
@@ -113,7 +114,7 @@ void ClassesPass::Run() {
     if (!classes.IsOpen()) {
         return;
     }
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; !(stop && stop->load(std::memory_order_relaxed)); ++index) {
         name[0] = 0;
         DWORD capacity = kKeyNameBufferUnits;
         if (RegEnumKeyExW(classes.handle, index, name.data(), &capacity, nullptr, nullptr, nullptr, nullptr) !=
@@ -254,10 +255,10 @@ bool MatchesApp(const AppEntry& entry, const WideString& text) {
     return result >= 1;
 }
 
-void DiscoverProgIds(AppCatalogue& catalogue, const wchar_t* sid) {
+void DiscoverProgIds(AppCatalogue& catalogue, const wchar_t* sid, const std::atomic<bool>* stop) {
     std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
     const WideString machineRoot(L"HKLM64\\Software\\Classes");
-    ClassesPass{catalogue, machineRoot, false, name, RegistryKey()}.Run();
+    ClassesPass{catalogue, machineRoot, false, stop, name, RegistryKey()}.Run();
     const WideString userRoot = WideString::Append({L"HKU\\", sid, L"\\Software\\Classes"});
-    ClassesPass{catalogue, userRoot, true, name, RegistryKey()}.Run();
+    ClassesPass{catalogue, userRoot, true, stop, name, RegistryKey()}.Run();
 }

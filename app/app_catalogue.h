@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "app/match_plan.h"
@@ -65,5 +66,6 @@ bool MatchesApp(const AppEntry& entry, const WideString& text);
 
 // Fills every entry's ProgIds from the machine's classes (64-bit view; classic ProgIds
 // only) and from the user's classes under HKU\<sid> (classic and AppX ProgIds), and the
-// package version of each app whose identity names one.
-void DiscoverProgIds(AppCatalogue& catalogue, const wchar_t* sid);
+// package version of each app whose identity names one. Reads the registry only, and
+// stops between two class keys once `stop` is set.
+void DiscoverProgIds(AppCatalogue& catalogue, const wchar_t* sid, const std::atomic<bool>* stop = nullptr);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/app_catalogue.h"
+#include "app/discovery_worker.h"
 #include "app/shell_open.h"
 #include "app/texts.h"
 #include "remedies/app_blocking.h"
@@ -88,6 +89,9 @@ struct MainWindow {
     Texts texts;
     wchar_t face[LF_FACESIZE] = {};
     AppCatalogue catalogue;
+    // Destroyed before the catalogue, which its thread may still be filling.
+    DiscoveryWorker discovery;
+    bool discovered = false;
     int32_t topLinks[3] = {};
     int32_t method1Link = 0;
     int32_t emblem = 0;
@@ -118,11 +122,12 @@ struct MainWindow {
     bool Build();
     void LoadTexts();
     void FitTexts();
+    void ShowTiles();
     void Run();
     void PaintBackground();
     void AdoptIcons();
     void SetFont(double pointSize, int32_t textColour);
-    int32_t ClientHeight() const;
+    static int32_t ClientHeight(int tiles, int32_t textGrowth);
     PlacedPicture TilePlace(int tile) const;
     void AddTiles();
     HBITMAP Picture(const PlacedPicture& picture);
@@ -141,14 +146,11 @@ bool MainWindow::Build() {
     window.eventTarget = &event;
     window.dpiChanged = Rescale;
     window.dpiContext = this;
-    // Which tiles there are decides the window's height.
-    catalogue.CompilePatterns();
-    DiscoverProgIds(catalogue, sid);
-    tileCount = catalogue.ShownApps(tileApps, kFewestTiles);
     LoadTexts();
     FitTexts();
-    if (!createWindow(window, kClassName, kTitle, kClientWidth, ClientHeight(), -1, -1, static_cast<DWORD>(-1),
-                      static_cast<DWORD>(-1), nullptr)) {
+    // One row of tiles until discovery tells how many there are.
+    if (!createWindow(window, kClassName, kTitle, kClientWidth, ClientHeight(0, textGrowth), -1, -1,
+                      static_cast<DWORD>(-1), static_cast<DWORD>(-1), nullptr)) {
         return false;
     }
     PaintBackground();
@@ -170,9 +172,36 @@ bool MainWindow::Build() {
     setLastControlFontSize(window, 11.0);
     setLinkDefaultColours(window);
     addLabel(window, method2Text.CStr(), method2Box.x, method2Box.y, method2Box.width, method2Box.height);
-    AddTiles();
+    // Painted before discovery starts, so that its registry reads cannot hold the first paint up.
     showWindow(window, SW_SHOWNORMAL, UI_SHOW_UPDATE);
+    discovery.Start(catalogue, sid, window.hwnd);
     return true;
+}
+
+// Once discovery has ended: the tiles of the apps found, a second row growing the window.
+void MainWindow::ShowTiles() {
+    if (discovered) {
+        return;
+    }
+    discovery.Wait();
+    discovered = true;
+    int apps[kAppCount] = {};
+    const int shown = catalogue.ShownApps(apps, kFewestTiles);
+    const int32_t height = ClientHeight(shown, textGrowth);
+    if (height != window.unitClient.height) {
+        setClientSize(window, kClientWidth, height);
+    }
+    tileCount = shown;
+    // Apps as Windows names them in that language; an app's name has its tile picture's id.
+    for (int tile = 0; tile < tileCount; ++tile) {
+        tileApps[tile] = apps[tile];
+        const AppLook& look = catalogue.entries[tileApps[tile]].Look();
+        tileNames[tile] = texts.Get(look.normalImageId);
+        if (tileNames[tile].IsEmpty()) {
+            tileNames[tile].Assign(look.name);
+        }
+    }
+    AddTiles();
 }
 
 // The texts in the user's language, and the face that has their glyphs.
@@ -186,14 +215,6 @@ void MainWindow::LoadTexts() {
     method1Text = texts.Format(IDS_METHOD1_TEXT, GetWindowsVersion() >= 11.0 ? L"11" : L"10");
     method1LinkText = texts.Get(IDS_METHOD1_LINK);
     method2Text = texts.Get(IDS_METHOD2_TEXT);
-    // Apps as Windows names them in that language; an app's name has its tile picture's id.
-    for (int tile = 0; tile < tileCount; ++tile) {
-        const AppLook& look = catalogue.entries[tileApps[tile]].Look();
-        tileNames[tile] = texts.Get(look.normalImageId);
-        if (tileNames[tile].IsEmpty()) {
-            tileNames[tile].Assign(look.name);
-        }
-    }
 }
 
 // Measures the texts, in their fonts, at the DPI the window opens with, before it is made: its
@@ -262,8 +283,8 @@ void MainWindow::SetFont(double pointSize, int32_t textColour) {
     window.nextTextColour = textColour;
 }
 
-int32_t MainWindow::ClientHeight() const {
-    const int rows = tileCount > 0 ? (tileCount + kTilesPerRow - 1) / kTilesPerRow : 1;
+int32_t MainWindow::ClientHeight(int tiles, int32_t textGrowth) {
+    const int rows = tiles > 0 ? (tiles + kTilesPerRow - 1) / kTilesPerRow : 1;
     return kClientHeight + textGrowth + kTileStep * (rows - 1);
 }
 
@@ -378,6 +399,7 @@ void MainWindow::RunMethod1() {
         showMessageBox(&window, Method1Report(texts, outcome).CStr(), 150, 0);
         return;
     }
+    ShowTiles();  // the apps to unblock are known once discovery has ended
     for (int app = 0; app < kAppCount; ++app) {
         const AppEntry& entry = catalogue.entries[app];
         if (IsAppBlocked(sid, entry.progIds) && SetAppBlocked(sid, entry.progIds, false) != 0) {
@@ -412,6 +434,10 @@ void MainWindow::OpenAbout() {
 
 void MainWindow::Run() {
     while (nextEvent(event)) {
+        // Discovery's message comes as its thread ends; a message box's loop may have taken it.
+        if (!discovered && (event.msg.message == kDiscoveryEndedMessage || discovery.Ended())) {
+            ShowTiles();
+        }
         if (event.code == UI_EVENT_CLOSE) {
             break;
         }
@@ -436,6 +462,7 @@ void MainWindow::Run() {
             }
         }
     }
+    discovery.Stop();
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);

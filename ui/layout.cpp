@@ -230,6 +230,19 @@ bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested) {
     return true;
 }
 
+bool setClientSize(UiWindow& window, int32_t width, int32_t height) {
+    if (!window.hwnd || width <= 0 || height <= 0) {
+        return false;
+    }
+    window.unitClient = {width, height};
+    if (IsIconic(window.hwnd)) {
+        window.scalePending = 1;
+    } else {
+        applyScale(window);
+    }
+    return true;
+}
+
 bool scaledWindowSize(const UiWindow& window, UINT dpi, SIZE& size) {
     if (!window.hwnd || window.frameless || window.unitClient.width <= 0 || dpi == 0) {
         return false;

@@ -15,6 +15,10 @@ bool layoutControls(UiWindow& window, HWND hwnd);
 // restored (layoutControls). False without a window.
 bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested);
 
+// Gives the window a client area of width x height units at its DPI and lays it out again,
+// as after a change of DPI (the maker's dpiChanged draws again); false when there is no window.
+bool setClientSize(UiWindow& window, int32_t width, int32_t height);
+
 // WM_GETDPISCALEDSIZE: the window size whose client area is the window's size in units at
 // dpi, with the frame the system draws there. False when the system's linear scaling has
 // to do (no window, or a frameless one).

@@ -30,6 +30,8 @@ const ChildExpectation kChildren[] = {
     {9, L"Static", nullptr, {10, 210, 680, 290}},
 };
 
+constexpr int kFirstTileId = 10;
+
 struct RunningProgram {
     PROCESS_INFORMATION process = {};
     HWND window = nullptr;
@@ -42,13 +44,13 @@ struct RunningProgram {
                             &startup, &process)) {
             return;
         }
-        for (int i = 0; i < 3000 && !window; ++i) {
+        // The tiles follow the window once the class registrations are read.
+        for (int i = 0; i < 3000 && !(window && GetDlgItem(window, kFirstTileId)); ++i) {
             HWND found = FindWindowW(L"VELLORAN_DLG", L"Velloran");
             if (found && IsWindowVisible(found)) {
                 window = found;
-            } else {
-                Sleep(10);
             }
+            Sleep(10);
         }
     }
     ~RunningProgram() {
@@ -121,7 +123,7 @@ TEST(MainWindow, ShowsItsWindowWithEveryControlAndEndsWithZeroWhenClosed) {
 
     // The eight tiles, left to right, each a 75 x 75 picture in the dark band.
     for (int tile = 0; tile < 8; ++tile) {
-        HWND child = GetDlgItem(program.window, 10 + tile);
+        HWND child = GetDlgItem(program.window, kFirstTileId + tile);
         ASSERT_NE(child, nullptr) << "tile " << tile;
         RECT placement = ClientPlacement(program.window, child);
         EXPECT_EQ(placement.left, 10 + 85 * tile) << "tile " << tile;

@@ -484,6 +484,12 @@ int wmain(int argc, wchar_t** argv) {
         if (tip && IsWindowVisible(tip) && SendMessageW(tip, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text))) {
             wprintf(L"%ls\n", Printable(text).c_str());
         }
+    } else if (command == L"crowd" && argc >= 3) {
+        // Class keys of other programs by the thousand, so that discovery takes seconds; the
+        // next "seed" replaces the user's classes whole.
+        for (int i = _wtoi(argv[2]); i-- > 0;) {
+            RawCreateKey(HKEY_USERS, registry.UserClasses() + L"\\Crowd.Document." + std::to_wstring(i));
+        }
     } else if (command == L"close") {
         HWND window = MainWindow();
         result = window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;

@@ -3,7 +3,7 @@
 clicked with xdotool, its window photographed, and the registry read back afterwards.
 
 Usage: velloran_e2e.py <build dir> <pictures dir> <scenario>
-Scenarios: tiles, method1, method1-fails, links, keyboard, windows11, windows11-apps, scale, languages.
+Scenarios: tiles, method1, method1-fails, links, keyboard, windows11, windows11-apps, scale, languages, crowded.
 The runner exports VELLORAN_X11_PREFIX and VELLORAN_X11_DISPLAY for the test display."""
 
 import os
@@ -151,13 +151,15 @@ class Program:
     """Velloran.exe running on the test display, with its window found by its title; places are
     given in units, at the display's `dpi`. `apps` are the apps that have tiles, in their order."""
 
-    def __init__(self, dpi=96, apps=WINDOWS10_APPS, pictures=None, language="C"):
+    def __init__(self, dpi=96, apps=WINDOWS10_APPS, pictures=None, language="C", tiles=True):
         self.dpi = dpi
         self.apps = apps
         self.pictures = {**dict(enumerate(TILES)), **(pictures or {})}
         self.process = subprocess.Popen([WINE, PROGRAM], env=in_language(language), stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.window = wait_for(lambda: xdotool("search", "--onlyvisible", "--name", "^Velloran$").split()[:1])
+        if tiles:  # the tiles follow the window once the class registrations are read
+            wait_for(lambda: any(row[0] == ROLE_PUSHBUTTON for row in accessible()))
         self.x = self.y = self.width = self.height = 0
         if self.window:
             self.window = self.window[0]
@@ -676,9 +678,25 @@ def scenario_languages():
         set_display_scale(96)
 
 
+def scenario_crowded():
+    """With very many class registrations to read, the window shows its texts and answers at
+    once, before its tiles, and a close request then ends it cleanly."""
+    tool("crowd", "60000")
+    started = time.time()
+    program = Program(tiles=False)
+    shown = texts("C")
+    buttons = [row for row in accessible() if row[0] == ROLE_PUSHBUTTON]
+    print("        window, texts and controls read %.1f s after the start" % (time.time() - started))
+    check(program.window is not None and len(shown) == 7 and all(fits for x, y, fits, text in shown) and
+          not buttons, "the window shows its seven texts and answers before any tile exists (%d tiles)" %
+          len(buttons))
+    check(program.close() == 0, "a close request while the registry is read ends it with exit code 0")
+
+
 SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
              "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11,
-             "windows11-apps": scenario_windows11_apps, "scale": scenario_scale, "languages": scenario_languages}
+             "windows11-apps": scenario_windows11_apps, "scale": scenario_scale, "languages": scenario_languages,
+             "crowded": scenario_crowded}
 
 
 def main():
