@@ -27,7 +27,7 @@ side=$(git -C "$repo" rev-parse HEAD)
 git -C "$repo" checkout -q -
 # tools/dev as it is here, committed or not; the source comes from the commit.
 cp "$root/tools/dev" "$repo/tools/dev"
-ln -s "$root/build/deps" "$repo/build/deps"
+mkdir "$repo/build" && ln -s "$root/build/deps" "$repo/build/deps"
 
 for who in maker lookalike; do
     openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj "/CN=Velloran signing test" \
