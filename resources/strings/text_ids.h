@@ -25,3 +25,5 @@
 #define IDS_TILE_ABSENT 16
 // The faces to write in, the first one installed; separated by semicolons.
 #define IDS_FONT_FACES 17
+// What pressing a tile does, as screen readers name a button's default action.
+#define IDS_TILE_ACTION 19

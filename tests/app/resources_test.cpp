@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
 #include "ui/images.h"
 #include "version.h"
 
@@ -61,19 +62,63 @@ struct PictureCase {
 
 // The app tiles, the same with a stop sign, the emblem, the picture beside the reset and fix link.
 const PictureCase kPictures[] = {
-    {200, 100, 100, 2}, {201, 100, 100, 2}, {202, 100, 100, 2}, {203, 100, 100, 2}, {204, 100, 100, 2},
-    {205, 100, 100, 2}, {206, 100, 100, 2}, {207, 100, 100, 2}, {210, 100, 100, 6}, {211, 100, 100, 6},
-    {212, 100, 100, 6}, {213, 100, 100, 6}, {214, 100, 100, 6}, {215, 100, 100, 2}, {216, 100, 100, 2},
-    {217, 100, 100, 2}, {220, 64, 64, 6},   {221, 48, 48, 6},   {230, 100, 100, 2}, {231, 100, 100, 2},
-    {232, 100, 100, 2}, {233, 100, 100, 2}, {234, 100, 100, 2}, {240, 100, 100, 2}, {241, 100, 100, 2},
-    {242, 100, 100, 2}, {243, 100, 100, 2}, {244, 100, 100, 2},
+    {200, 100, 100, 2},
+    {201, 100, 100, 2},
+    {202, 100, 100, 2},
+    {203, 100, 100, 2},
+    {204, 100, 100, 2},
+    {205, 100, 100, 2},
+    {206, 100, 100, 2},
+    {207, 100, 100, 2},
+    {210, 100, 100, 6},
+    {211, 100, 100, 6},
+    {212, 100, 100, 6},
+    {213, 100, 100, 6},
+    {214, 100, 100, 6},
+    {215, 100, 100, 2},
+    {216, 100, 100, 2},
+    {217, 100, 100, 2},
+    {220, 64, 64, 6},
+    {221, 48, 48, 6},
+    {230, 100, 100, 2},
+    {231, 100, 100, 2},
+    {232, 100, 100, 2},
+    {233, 100, 100, 2},
+    {234, 100, 100, 2},
+    {240, 100, 100, 2},
+    {241, 100, 100, 2},
+    {242, 100, 100, 2},
+    {243, 100, 100, 2},
+    {244, 100, 100, 2},
     // The same at twice their size on the screen, for display scales above 100 %.
-    {300, 150, 150, 2}, {301, 150, 150, 2}, {302, 150, 150, 2}, {303, 150, 150, 2}, {304, 150, 150, 2},
-    {305, 150, 150, 2}, {306, 150, 150, 2}, {307, 150, 150, 2}, {310, 150, 150, 6}, {311, 150, 150, 6},
-    {312, 150, 150, 6}, {313, 150, 150, 6}, {314, 150, 150, 6}, {315, 150, 150, 2}, {316, 150, 150, 2},
-    {317, 150, 150, 2}, {320, 128, 128, 6}, {321, 64, 64, 6},   {330, 150, 150, 2}, {331, 150, 150, 2},
-    {332, 150, 150, 2}, {333, 150, 150, 2}, {334, 150, 150, 2}, {340, 150, 150, 2}, {341, 150, 150, 2},
-    {342, 150, 150, 2}, {343, 150, 150, 2}, {344, 150, 150, 2},
+    {300, 150, 150, 2},
+    {301, 150, 150, 2},
+    {302, 150, 150, 2},
+    {303, 150, 150, 2},
+    {304, 150, 150, 2},
+    {305, 150, 150, 2},
+    {306, 150, 150, 2},
+    {307, 150, 150, 2},
+    {310, 150, 150, 6},
+    {311, 150, 150, 6},
+    {312, 150, 150, 6},
+    {313, 150, 150, 6},
+    {314, 150, 150, 6},
+    {315, 150, 150, 2},
+    {316, 150, 150, 2},
+    {317, 150, 150, 2},
+    {320, 128, 128, 6},
+    {321, 64, 64, 6},
+    {330, 150, 150, 2},
+    {331, 150, 150, 2},
+    {332, 150, 150, 2},
+    {333, 150, 150, 2},
+    {334, 150, 150, 2},
+    {340, 150, 150, 2},
+    {341, 150, 150, 2},
+    {342, 150, 150, 2},
+    {343, 150, 150, 2},
+    {344, 150, 150, 2},
 };
 
 TEST(Resources, EveryPictureIsAnEightBitPngOfItsSizeAndColourType) {
@@ -113,7 +158,8 @@ TEST(Resources, TheManifestDeclaresPerMonitorV2Awareness) {
     ProgramFile program;
     ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
     std::vector<unsigned char> bytes = ResourceBytes(program.module, RT_MANIFEST, 1);
-    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find(">PerMonitorV2, PerMonitor</dpiAwareness>"),
+              std::string::npos);
 }
 
 // The version written once in CMakeLists.txt, in the file's properties and in its manifest.
@@ -261,6 +307,53 @@ TEST(Resources, TheShellShowsTheLargeIcon) {
     EXPECT_TRUE(std::any_of(large.begin(), large.end(),
                             [&](const GroupIconEntry& e) { return e.iconId == iconId && e.width == 48; }))
         << "icon image " << iconId;
+}
+
+BOOL CALLBACK AddBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR blocks) {
+    reinterpret_cast<std::vector<int>*>(blocks)->push_back(static_cast<int>(reinterpret_cast<UINT_PTR>(name)));
+    return TRUE;
+}
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<LANGID>*>(languages)->push_back(language);
+    return TRUE;
+}
+
+// The printf placeholders of a text, in order: what Format hands it.
+std::wstring Placeholders(const WideString& text) {
+    std::wstring found;
+    for (const wchar_t* at = wcschr(text.CStr(), L'%'); at; at = wcschr(at + 1, L'%')) {
+        found += at[1] == L'l' ? L"ls " : at[1] == L'u' ? L"u " : L"? ";
+    }
+    return found;
+}
+
+// A table without one of English's texts shows an empty text; one with other placeholders has
+// its arguments read wrongly.
+TEST(Resources, EveryLanguageHasEveryEnglishTextWithItsPlaceholdersInOrder) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    std::vector<int> blocks;
+    std::vector<LANGID> languages;
+    EnumResourceNamesW(program.module, RT_STRING, AddBlock, reinterpret_cast<LONG_PTR>(&blocks));
+    EnumResourceLanguagesW(program.module, RT_STRING, MAKEINTRESOURCEW(1), AddLanguage,
+                           reinterpret_cast<LONG_PTR>(&languages));
+    EXPECT_EQ(languages.size(), 14u);
+    const Texts english{program.module, kEnglishUs};
+    for (LANGID language : languages) {
+        const Texts texts{program.module, language};
+        for (int block : blocks) {
+            for (int id = (block - 1) * 16; id < block * 16; ++id) {
+                const WideString reference = english.Get(id);
+                const WideString text = texts.Get(id);
+                if (!reference.IsEmpty()) {
+                    EXPECT_FALSE(text.IsEmpty()) << std::hex << language << std::dec << " lacks " << id;
+                    EXPECT_EQ(Placeholders(text), Placeholders(reference))
+                        << std::hex << language << std::dec << " " << id;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
