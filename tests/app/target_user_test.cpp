@@ -181,8 +181,8 @@ BOOL WINAPI FakeOpenToken(HANDLE process, DWORD access, HANDLE* token) {
     return FALSE;
 }
 
-BOOL WINAPI
-FakeTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, LPVOID buffer, DWORD bytes, DWORD* returned) {
+BOOL WINAPI FakeTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, LPVOID buffer, DWORD bytes,
+                                 DWORD* returned) {
     auto found = machine->liveTokens.find(token);
     if (what != TokenUser || found == machine->liveTokens.end()) {
         return FALSE;
@@ -206,13 +206,8 @@ FakeTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, LPVOID buffer, 
     return TRUE;
 }
 
-BOOL WINAPI FakeLookupAccount(LPCWSTR,
-                              LPCWSTR account,
-                              PSID sid,
-                              DWORD* sidBytes,
-                              LPWSTR domain,
-                              DWORD* domainUnits,
-                              SID_NAME_USE* use) {
+BOOL WINAPI FakeLookupAccount(LPCWSTR, LPCWSTR account, PSID sid, DWORD* sidBytes, LPWSTR domain,
+                              DWORD* domainUnits, SID_NAME_USE* use) {
     std::wstring name = account;
     if (name.rfind(L"VELLO\\", 0) == 0) {
         name.erase(0, 6);  // this computer's local accounts, by their full name
@@ -356,23 +351,10 @@ BOOL WINAPI FakeClose(HANDLE handle) {
 }
 
 const SessionCalls kFakeCalls = {
-    FakeConsoleSession,
-    FakeQuerySession,
-    FakeFreeSessionMemory,
-    FakeProcessSession,
-    FakeEnumProcesses,
-    FakeOpenProcess,
-    FakeOpenToken,
-    FakeTokenInformation,
-    FakeLookupAccount,
-    FakeUserName,
-    FakeOwnId,
-    FakeOwnProcess,
-    FakeClose,
-    FakeOpenKey,
-    FakeCloseKey,
-    nullptr,
-    nullptr,
+    FakeConsoleSession, FakeQuerySession, FakeFreeSessionMemory, FakeProcessSession, FakeEnumProcesses,
+    FakeOpenProcess,    FakeOpenToken,    FakeTokenInformation,  FakeLookupAccount,  FakeUserName,
+    FakeOwnId,          FakeOwnProcess,   FakeClose,        FakeOpenKey,           FakeCloseKey,
+    nullptr,            nullptr,
 };
 
 const SecurityCalls kFakeSecurity = {
@@ -422,7 +404,9 @@ TEST_F(ConsoleTest, AnotherAdministratorActsForTheConsoleUserThroughHerFirstProc
     fake.processes = {
         {8, 0, kAliceSid},         // a service of hers in session 0 is never used
         {9, 1, kAliceSid, false},  // cannot be opened
-        {11, 1, kAdminSid},       {12, 1, kAliceSid}, {13, 1, kAliceSid},
+        {11, 1, kAdminSid},
+        {12, 1, kAliceSid},
+        {13, 1, kAliceSid},
     };
     TargetUser user = Resolve();
     EXPECT_STREQ(user.userName.Text(), L"alice");
@@ -533,7 +517,9 @@ TEST_F(ConsoleTest, RealWindowsScenarios) {
         bool methodOneSucceeds;
     } const rows[] = {
         {"standard local user A, not elevated", [](FakeMachine&) {}, true, true, true},
-        {"A with a Microsoft Entra ID account", EntraIdAlice, true, true, true},
+        {"A with a Microsoft Entra ID account",
+         EntraIdAlice,
+         true, true, true},
         {"A with a domain account, no domain controller reachable",
          [](FakeMachine& m) {
              m.accounts = {{L"CORP\\alice", kAliceSid}};
@@ -542,7 +528,9 @@ TEST_F(ConsoleTest, RealWindowsScenarios) {
          },
          true, true, true},
         {"administrator B, elevated, in A's session", [](FakeMachine&) {}, false, true, true},
-        {"administrator B, elevated, A with a Microsoft Entra ID account", EntraIdAlice, false, true, true},
+        {"administrator B, elevated, A with a Microsoft Entra ID account",
+         EntraIdAlice,
+         false, true, true},
         {"administrator B, elevated, token without SeDebugPrivilege",
          [](FakeMachine& m) { m.privilegesHeld.erase(SE_DEBUG_NAME); }, false, true, true},
         {"administrator B, elevated, token without SeRestorePrivilege",
