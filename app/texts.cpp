@@ -85,7 +85,9 @@ LANGID ChooseLanguage(const WideStringList& wanted, const LANGID* offered, int c
     for (uint32_t i = 0; i < wanted.count; ++i) {
         const wchar_t* parent = packParent(wanted.items[i].CStr());
         LANGID chosen = offeredMatch(wanted.items[i].CStr(), offered, count);
-        chosen = chosen || !parent ? chosen : offeredMatch(parent, offered, count);
+        if (!chosen && parent) {
+            chosen = offeredMatch(parent, offered, count);
+        }
         if (chosen) {
             return chosen;
         }

@@ -84,6 +84,8 @@ SIZE drawnTextSize(HWND control, int32_t width) {
 
 // Wider than any text of ours on one line.
 constexpr int32_t kOneLineWidth = 32767;
+// How far past DrawText's width a link is widened at most to keep it on one line.
+constexpr int32_t kMostLinkWidening = 64;
 
 }  // namespace
 
@@ -104,7 +106,8 @@ int32_t controlTextWidth(UiWindow& window, int32_t index) {
     if (control->kind == UI_KIND_LINK) {
         // SysLink measures and wraps its items its own way: widen until it keeps one line.
         const int32_t oneLine = linkHeight(control->hwnd, kOneLineWidth);
-        for (int32_t tries = 0; tries < kOneLineWidth / 8 && linkHeight(control->hwnd, width) > oneLine; ++tries) {
+        for (const int32_t most = width + kMostLinkWidening;
+             width < most && linkHeight(control->hwnd, width) > oneLine;) {
             width += 1;
         }
     }
