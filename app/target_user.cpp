@@ -197,6 +197,8 @@ void ResolveTargetUser(TargetUser& user, const SessionCalls& calls) {
 
     SessionHandle token = FindConsoleUser(user.userName, user.sid, calls);
     if (!user.userName.IsEmpty() && !user.sid.IsEmpty()) {
+        // Whether an administrator started the program for this user; one token open at a time.
+        token.Close();
         WideString own;
         user.runsProgram = !OwnTokenSid(calls, own) || wcscmp(own.CStr(), user.sid.CStr()) == 0;
         return;
