@@ -9,6 +9,7 @@
 
 #include "app/app_catalogue.h"
 #include "app/discovery_worker.h"
+#include "app/display_languages.h"
 #include "app/shell_open.h"
 #include "app/texts.h"
 #include "remedies/app_blocking.h"
@@ -93,22 +94,20 @@ struct MainWindow {
     DiscoveryWorker discovery;
     bool discovered = false;
     int32_t topLinks[3] = {};
+    int32_t headlineLabel = 0;
+    int32_t method1Label = 0;
     int32_t method1Link = 0;
+    int32_t method2Label = 0;
     int32_t emblem = 0;
     int32_t repairArrow = 0;
-    // The texts and their boxes, grown to hold them; everything below the texts moves down by
-    // `textGrowth` units.
     WideString headline;
     WideString topLinkTexts[3];
     WideString method1Text;
     WideString method1LinkText;
     WideString method2Text;
-    UiBox headlineBox = kHeadlineBox;
-    UiBox topLinkBoxes[3] = {};
-    UiBox method1Box = kMethod1Box;
+    // The texts' boxes grow to hold them: everything below the texts moves down by `textGrowth`
+    // units.
     PlacedPicture repairArrowPlace = kRepairArrow;
-    UiBox method1LinkBox = kMethod1LinkBox;
-    UiBox method2Box = kMethod2Box;
     int32_t textGrowth = 0;
     // By tile, in reading order: the app's catalogue index, its control and its state.
     int tileCount = 0;
@@ -119,15 +118,15 @@ struct MainWindow {
 
     MainWindow(HINSTANCE module, const wchar_t* userSid) : instance(module), sid(userSid) {}
 
-    bool Build();
-    void LoadTexts();
+    bool Build(const WideStringList& languages);
+    void LoadTexts(const WideStringList& languages);
     void FitTexts();
     void ShowTiles();
     void Run();
     void PaintBackground();
     void AdoptIcons();
     void SetFont(double pointSize, int32_t textColour);
-    static int32_t ClientHeight(int tiles, int32_t textGrowth);
+    int32_t ClientHeight() const;
     PlacedPicture TilePlace(int tile) const;
     void AddTiles();
     HBITMAP Picture(const PlacedPicture& picture);
@@ -142,36 +141,40 @@ struct MainWindow {
     void OpenAbout();
 };
 
-bool MainWindow::Build() {
+bool MainWindow::Build(const WideStringList& languages) {
     window.eventTarget = &event;
     window.dpiChanged = Rescale;
     window.dpiContext = this;
-    LoadTexts();
-    FitTexts();
+    LoadTexts(languages);
     // One row of tiles until discovery tells how many there are.
-    if (!createWindow(window, kClassName, kTitle, kClientWidth, ClientHeight(0, textGrowth), -1, -1,
-                      static_cast<DWORD>(-1), static_cast<DWORD>(-1), nullptr)) {
+    if (!createWindow(window, kClassName, kTitle, kClientWidth, ClientHeight(), -1, -1, static_cast<DWORD>(-1),
+                      static_cast<DWORD>(-1), nullptr)) {
         return false;
     }
-    PaintBackground();
     AdoptIcons();
     SetFont(12.0, 0x905030);
     emblem = AddPicture(Picture(kEmblem), kEmblem);
-    addLabel(window, headline.CStr(), headlineBox.x, headlineBox.y, headlineBox.width, headlineBox.height);
+    headlineLabel =
+        addLabel(window, headline.CStr(), kHeadlineBox.x, kHeadlineBox.y, kHeadlineBox.width, kHeadlineBox.height);
     SetFont(10.0, 0x307080);
     for (int i = 0; i < 3; ++i) {
-        const UiBox& box = topLinkBoxes[i];
+        const UiBox& box = kTopLinkBoxes[i];
         topLinks[i] = addLink(window, topLinkTexts[i].CStr(), box.x, box.y, box.width, box.height);
         setLinkDefaultColours(window);
     }
     window.nextTextColour = 0;
-    addLabel(window, method1Text.CStr(), method1Box.x, method1Box.y, method1Box.width, method1Box.height);
-    repairArrow = AddPicture(Picture(repairArrowPlace), repairArrowPlace);
-    const UiBox& link = method1LinkBox;
+    method1Label =
+        addLabel(window, method1Text.CStr(), kMethod1Box.x, kMethod1Box.y, kMethod1Box.width, kMethod1Box.height);
+    repairArrow = AddPicture(nullptr, kRepairArrow);
+    const UiBox& link = kMethod1LinkBox;
     method1Link = addLink(window, method1LinkText.CStr(), link.x, link.y, link.width, link.height);
     setLastControlFontSize(window, 11.0);
     setLinkDefaultColours(window);
-    addLabel(window, method2Text.CStr(), method2Box.x, method2Box.y, method2Box.width, method2Box.height);
+    method2Label =
+        addLabel(window, method2Text.CStr(), kMethod2Box.x, kMethod2Box.y, kMethod2Box.width, kMethod2Box.height);
+    FitTexts();
+    PaintBackground();
+    ShowPicture(repairArrow, Picture(repairArrowPlace), kRepairArrow.size);
     // Painted before discovery starts, so that its registry reads cannot hold the first paint up.
     showWindow(window, SW_SHOWNORMAL, UI_SHOW_UPDATE);
     discovery.Start(catalogue, sid, window.hwnd);
@@ -185,16 +188,9 @@ void MainWindow::ShowTiles() {
     }
     discovery.Wait();
     discovered = true;
-    int apps[kAppCount] = {};
-    const int shown = catalogue.ShownApps(apps, kFewestTiles);
-    const int32_t height = ClientHeight(shown, textGrowth);
-    if (height != window.unitClient.height) {
-        setClientSize(window, kClientWidth, height);
-    }
-    tileCount = shown;
+    tileCount = catalogue.ShownApps(tileApps, kFewestTiles);
     // Apps as Windows names them in that language; an app's name has its tile picture's id.
     for (int tile = 0; tile < tileCount; ++tile) {
-        tileApps[tile] = apps[tile];
         const AppLook& look = catalogue.entries[tileApps[tile]].Look();
         tileNames[tile] = texts.Get(look.normalImageId);
         if (tileNames[tile].IsEmpty()) {
@@ -202,11 +198,15 @@ void MainWindow::ShowTiles() {
         }
     }
     AddTiles();
+    if (ClientHeight() != window.unitClient.height) {
+        setClientUnits(window, kClientWidth, ClientHeight());
+        PaintBackground();
+    }
 }
 
 // The texts in the user's language, and the face that has their glyphs.
-void MainWindow::LoadTexts() {
-    texts = TextsForUser(instance);
+void MainWindow::LoadTexts(const WideStringList& languages) {
+    texts = TextsForLanguages(instance, languages);
     chooseFontFace(texts.Get(IDS_FONT_FACES).CStr(), texts.language, face);
     headline = texts.Get(IDS_HEADLINE);
     for (int i = 0; i < 3; ++i) {
@@ -217,26 +217,34 @@ void MainWindow::LoadTexts() {
     method2Text = texts.Get(IDS_METHOD2_TEXT);
 }
 
-// Measures the texts, in their fonts, at the DPI the window opens with, before it is made: its
-// height depends on theirs.
+// Fits every text control to its text in its own font at the window's DPI, from its box as made
+// for English: a box grows down and what stands below moves as far, the window growing with it;
+// a top link grows to the left. The window's DPI is the one it opened with, or moved to.
 void MainWindow::FitTexts() {
-    window.dpi = systemDpi();
-    SetFont(10.0, 0);
     TextFlow flow;
-    headlineBox = flow.Fit(window, kHeadlineBox, headline.CStr(), 12.0);
-    method1Box = flow.Fit(window, kMethod1Box, method1Text.CStr(), 10.0);
+    flow.Fit(window, headlineLabel, kHeadlineBox);
+    flow.Fit(window, method1Label, kMethod1Box);
     repairArrowPlace.y = kRepairArrow.y + flow.growth;
-    method1LinkBox = flow.Fit(window, kMethod1LinkBox, method1LinkText.CStr(), 11.0);
-    method2Box = flow.Fit(window, kMethod2Box, method2Text.CStr(), 10.0);
+    setControlBox(window, repairArrow, {kRepairArrow.x, repairArrowPlace.y, kRepairArrow.size, kRepairArrow.size});
+    flow.Fit(window, method1Link, kMethod1LinkBox);
+    flow.Fit(window, method2Label, kMethod2Box);
     textGrowth = flow.growth;
     int32_t right = kTopLinksRight;
     for (int i = 2; i >= 0; --i) {
-        UiBox& box = topLinkBoxes[i];
-        box = kTopLinkBoxes[i];
-        box.width = std::max(box.width, measureText(window, topLinkTexts[i].CStr(), 0, 10.0).width);
+        UiBox box = kTopLinkBoxes[i];
+        const int32_t width = controlTextWidth(window, topLinks[i]);
+        box.width = std::max(box.width, unitsSpanning(right, -1, width, window.dpi));
         box.x = right - box.width;
+        box.height =
+            std::max(box.height, unitsSpanning(box.y, 1, controlTextHeight(window, topLinks[i], width), window.dpi));
+        setControlBox(window, topLinks[i], box);
         right = box.x - kTopLinkGap;
     }
+    for (int tile = 0; tile < tileCount; ++tile) {
+        const PlacedPicture place = TilePlace(tile);
+        setControlBox(window, tiles[tile], {place.x, place.y, place.size, place.size});
+    }
+    setClientUnits(window, kClientWidth, ClientHeight());
 }
 
 // A light gradient behind the texts, a thin strip that the window colour shows through, and
@@ -283,8 +291,8 @@ void MainWindow::SetFont(double pointSize, int32_t textColour) {
     window.nextTextColour = textColour;
 }
 
-int32_t MainWindow::ClientHeight(int tiles, int32_t textGrowth) {
-    const int rows = tiles > 0 ? (tiles + kTilesPerRow - 1) / kTilesPerRow : 1;
+int32_t MainWindow::ClientHeight() const {
+    const int rows = tileCount > 0 ? (tileCount + kTilesPerRow - 1) / kTilesPerRow : 1;
     return kClientHeight + textGrowth + kTileStep * (rows - 1);
 }
 
@@ -300,6 +308,7 @@ PlacedPicture MainWindow::TilePlace(int tile) const {
 void MainWindow::AddTiles() {
     HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
     HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+    const WideString tileAction = texts.Get(IDS_TILE_ACTION);
     for (int tile = 0; tile < tileCount; ++tile) {
         const AppEntry& entry = catalogue.entries[tileApps[tile]];
         const bool present = entry.progIds.count > 0;
@@ -309,7 +318,7 @@ void MainWindow::AddTiles() {
         if (UiControl* control = liveControl(window, tiles[tile])) {
             control->icon = present ? hand : arrow;
         }
-        makeImageButton(window, tiles[tile], tileNames[tile].CStr(), kTileFocusColour);
+        makeImageButton(window, tiles[tile], tileNames[tile].CStr(), tileAction.CStr(), kTileFocusColour);
         setImageButtonAvailable(window, tiles[tile], present);
         DescribeTile(tile, blocked);
     }
@@ -372,10 +381,11 @@ void MainWindow::ShowTileState(int tile, bool blocked) {
     DescribeTile(tile, blocked);
 }
 
-// The window moved to a monitor of another scale: the toolkit has laid it out again, and the
-// background, pictures and icons are drawn again for the new DPI.
+// The window moved to a monitor of another scale: the toolkit has made the fonts again for the
+// new DPI, the texts are fitted to them, and the background, pictures and icons drawn again.
 void MainWindow::Rescale(void* context) {
     MainWindow& main = *static_cast<MainWindow*>(context);
+    main.FitTexts();
     main.PaintBackground();
     main.AdoptIcons();
     main.ShowPicture(main.emblem, main.Picture(kEmblem), kEmblem.size);
@@ -513,7 +523,7 @@ WideString Method1Report(const Texts& texts, const ResetOutcome& outcome) {
 
 int RunMainWindow(TargetUser& user, HINSTANCE instance) {
     MainWindow main(instance, user.sid.Text());
-    if (main.Build()) {
+    if (main.Build(DisplayLanguages(user))) {
         main.Run();
     }
     destroyWindow(main.window);

@@ -19,6 +19,8 @@ const SessionCalls& SystemSessionCalls() {
         CloseHandle,
         RegOpenKeyExW,
         RegCloseKey,
+        GetThreadPreferredUILanguages,
+        RegGetValueW,
     };
     return calls;
 }

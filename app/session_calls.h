@@ -26,6 +26,11 @@ struct SessionCalls {
     BOOL(WINAPI* closeHandle)(HANDLE handle);
     LSTATUS(WINAPI* openKey)(HKEY parent, LPCWSTR subkey, DWORD options, REGSAM access, HKEY* key);
     LSTATUS(WINAPI* closeKey)(HKEY key);
+    // The user's display languages, read through here too: Wine lists one where Windows lists
+    // several, and has no other user at the console.
+    BOOL(WINAPI* preferredUILanguages)(DWORD flags, ULONG* count, PZZWSTR buffer, ULONG* units);
+    LSTATUS(WINAPI* getValue)(HKEY key, LPCWSTR subkey, LPCWSTR value, DWORD flags, DWORD* type, PVOID data,
+                              DWORD* bytes);
 };
 
 // Bound to the real functions of kernel32, wtsapi32 and advapi32.

@@ -197,8 +197,13 @@ void ResolveTargetUser(TargetUser& user, const SessionCalls& calls) {
 
     SessionHandle token = FindConsoleUser(user.userName, user.sid, calls);
     if (!user.userName.IsEmpty() && !user.sid.IsEmpty()) {
+        // Whether an administrator started the program for this user; one token open at a time.
+        token.Close();
+        WideString own;
+        user.runsProgram = !OwnTokenSid(calls, own) || wcscmp(own.CStr(), user.sid.CStr()) == 0;
         return;
     }
+    user.runsProgram = true;
 
     // The account running the program. Read into a buffer of its own, so that a failure
     // leaves the console user's name (or nothing) as it was; a name longer than the

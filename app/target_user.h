@@ -6,8 +6,9 @@
 #include "text/wide_string.h"
 
 struct TargetUser {
-    WideString userName;  // account name without domain
-    WideString sid;       // string SID (S-1-...), or the account name when no SID was found
+    WideString userName;      // account name without domain
+    WideString sid;           // string SID (S-1-...), or the account name when no SID was found
+    bool runsProgram = true;  // the account that runs the program, not one it acts for
 };
 
 // The user of the active console session, confirmed by one of that user's processes in

@@ -7,11 +7,15 @@
 
 #include "resources/strings/text_ids.h"
 #include "text/wide_string.h"
+#include "text/wide_string_list.h"
 
-// The language in which to speak to a person whose display language is `wanted`, among the
-// `count` languages `offered`: that one, else the first offered of its primary language (for
-// Portuguese (Portugal), Portuguese (Brazil)), else US English.
-LANGID ChooseLanguage(LANGID wanted, const LANGID* offered, int count);
+// The language in which to speak to a person whose display languages are `wanted` (locale names
+// such as "de-DE" or "zh-Hant", most preferred first), among the `count` languages `offered`, as
+// Windows chooses for its own texts: each wanted language in turn, followed by the parent of its
+// language interface pack (Catalan's is Spanish), is taken when one offered is that language, or
+// failing that has its primary language and script (Portuguese (Portugal) takes Portuguese
+// (Brazil), Chinese (Hong Kong) Traditional Chinese); else US English.
+LANGID ChooseLanguage(const WideStringList& wanted, const LANGID* offered, int count);
 
 // The texts of one language in the string tables of `module` (null: the program file).
 struct Texts {
@@ -24,6 +28,6 @@ struct Texts {
     WideString Format(int id, const wchar_t* text, uint32_t number = 0) const;
 };
 
-// The texts in `module` for the user's display language (GetUserDefaultUILanguage): the
-// process's thread language cannot choose them, since SetThreadUILanguage is a stub on Wine.
-Texts TextsForUser(HMODULE module);
+// The texts in `module` for a person whose display languages are `languages`: the process's
+// thread language cannot choose them, since SetThreadUILanguage is a stub on Wine.
+Texts TextsForLanguages(HMODULE module, const WideStringList& languages);

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr wchar_t kPressAction[] = L"Press";
-
 // oleacc.dll is loaded only once a screen reader asks, so that start-up does not pay for it.
 struct OleaccCalls {
     LPFNLRESULTFROMOBJECT lresultFromObject = nullptr;
@@ -162,7 +160,7 @@ struct ButtonAccessible final : IAccessible {
         if (!facts) {
             return RPC_E_DISCONNECTED;
         }
-        return facts->available ? giveText(kPressAction, action) : DISP_E_MEMBERNOTFOUND;
+        return facts->available ? giveText(facts->action.CStr(), action) : DISP_E_MEMBERNOTFOUND;
     }
     // An unavailable button has no default action, as a disabled push button has none.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {

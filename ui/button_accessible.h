@@ -10,6 +10,7 @@
 struct AccessibleButtonFacts {
     HWND hwnd;  // not owned
     WideString name;
+    WideString action;  // the default action's name, as pressing it is called in the user's language
     bool pressed = false;
     bool available = true;
     WideString description;  // the system's when empty

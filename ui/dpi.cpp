@@ -66,6 +66,15 @@ RECT unitRectToPixels(int32_t x, int32_t y, int32_t width, int32_t height, UINT 
             unitsToPixels(y + height, dpi)};
 }
 
+int32_t unitsSpanning(int32_t edge, int32_t step, int32_t pixels, UINT dpi) {
+    const int32_t from = unitsToPixels(edge, dpi);
+    int32_t units = pixels > 0 ? pixels * USER_DEFAULT_SCREEN_DPI / static_cast<int32_t>(dpi) : 0;
+    while ((unitsToPixels(edge + step * units, dpi) - from) * step < pixels) {
+        ++units;
+    }
+    return units;
+}
+
 bool adjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
     static const auto adjust = user32Call<AdjustWindowRectExForDpiCall>("AdjustWindowRectExForDpi");
     return adjust ? adjust(&rect, style, FALSE, exStyle, dpi) : AdjustWindowRectEx(&rect, style, FALSE, exStyle);

@@ -29,6 +29,10 @@ int32_t unitsToPixels(int32_t units, UINT dpi);
 // neighbours stay neighbours: a 75-unit tile at 150 % is 112 or 113 pixels wide.
 RECT unitRectToPixels(int32_t x, int32_t y, int32_t width, int32_t height, UINT dpi);
 
+// The fewest units from `edge` on, forward (`step` 1) or back (-1), whose pixels at dpi, edges
+// scaled as unitRectToPixels scales them, are `pixels` at least.
+int32_t unitsSpanning(int32_t edge, int32_t step, int32_t pixels, UINT dpi);
+
 // AdjustWindowRectExForDpi where there is one, else AdjustWindowRectEx (the system DPI's).
 bool adjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);
 

@@ -204,12 +204,13 @@ LRESULT CALLBACK imageButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, COLORREF markColour) {
+bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, const wchar_t* action, COLORREF markColour) {
     UiControl* control = liveControl(window, index);
     if (!control || control->kind != UI_KIND_IMAGE || !control->hwnd || imageButtonOf(control->hwnd)) {
         return false;
     }
-    auto* button = new ImageButton{{control->hwnd, WideString(name), false, true, WideString()}, markColour};
+    auto* button =
+        new ImageButton{{control->hwnd, WideString(name), WideString(action), false, true, WideString()}, markColour};
     if (!SetWindowSubclass(control->hwnd, imageButtonProc, kImageButtonSubclass, reinterpret_cast<DWORD_PTR>(button))) {
         delete button;
         return false;

@@ -10,10 +10,11 @@
 // - while it has the focus and the window shows focus cues, a two-pixel mark in `markColour`
 //   (the theme's text colour in high contrast) lines its edge;
 // - Space or Enter sends the command a click sends;
-// - screen readers read `name`, the role push button and the pressed state;
+// - screen readers read `name`, the role push button, the pressed state and `action` as the
+//   name of its default action;
 // - a tooltip shows its description.
 // False when the slot is not an image control or is one already.
-bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, COLORREF markColour);
+bool makeImageButton(UiWindow& window, int32_t index, const wchar_t* name, const wchar_t* action, COLORREF markColour);
 
 // The pressed state that screen readers read; they are told when it changes.
 bool setImageButtonPressed(UiWindow& window, int32_t index, bool pressed);

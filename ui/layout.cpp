@@ -1,6 +1,8 @@
 // Layout: moving and sizing controls when their window's client area or DPI changes.
 #include "ui/layout.h"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "ui/controls.h"
@@ -51,13 +53,86 @@ UiSize measureText(const UiWindow& window, const wchar_t* text, int32_t width, d
     return {pixelsToUnitsRoundingUp(area.right, window.dpi), pixelsToUnitsRoundingUp(area.bottom, window.dpi)};
 }
 
-UiBox TextFlow::Fit(const UiWindow& window, UiBox box, const wchar_t* text, double pointSize) {
+namespace {
+
+// SysLink's wrapped height at `width` pixels. With a width the message is LM_GETIDEALSIZE, which
+// writes the size to lParam (Wine writes it there without a check):
+// https://learn.microsoft.com/windows/win32/controls/lm-getidealsize
+int32_t linkHeight(HWND link, int32_t width) {
+    SIZE ideal{};
+    return static_cast<int32_t>(
+        SendMessageW(link, LM_GETIDEALHEIGHT, static_cast<WPARAM>(width), reinterpret_cast<LPARAM>(&ideal)));
+}
+
+// The control's text without link markup, and the size DrawText gives it in the control's font.
+SIZE drawnTextSize(HWND control, int32_t width) {
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, &text[0], length + 1)));
+    const std::wstring shown = shownText(text.c_str());
+    RECT area = {0, 0, width, 0};
+    const UINT format = DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (width > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+    HDC dc = GetDC(control);
+    if (dc) {
+        HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &area, format);
+        SelectObject(dc, previous);
+        ReleaseDC(control, dc);
+    }
+    return {area.right, area.bottom};
+}
+
+// Wider than any text of ours on one line.
+constexpr int32_t kOneLineWidth = 32767;
+// How far past DrawText's width a link is widened at most to keep it on one line.
+constexpr int32_t kMostLinkWidening = 64;
+
+}  // namespace
+
+int32_t controlTextHeight(UiWindow& window, int32_t index, int32_t width) {
+    const UiControl* control = liveControl(window, index);
+    if (!control || !control->hwnd) {
+        return 0;
+    }
+    return control->kind == UI_KIND_LINK ? linkHeight(control->hwnd, width) : drawnTextSize(control->hwnd, width).cy;
+}
+
+int32_t controlTextWidth(UiWindow& window, int32_t index) {
+    const UiControl* control = liveControl(window, index);
+    if (!control || !control->hwnd) {
+        return 0;
+    }
+    int32_t width = drawnTextSize(control->hwnd, 0).cx;
+    if (control->kind == UI_KIND_LINK) {
+        // SysLink measures and wraps its items its own way: widen until it keeps one line.
+        const int32_t oneLine = linkHeight(control->hwnd, kOneLineWidth);
+        for (const int32_t most = width + kMostLinkWidening;
+             width < most && linkHeight(control->hwnd, width) > oneLine;) {
+            width += 1;
+        }
+    }
+    return width;
+}
+
+void setControlBox(UiWindow& window, int32_t index, const UiBox& box) {
+    if (UiControl* control = liveControl(window, index)) {
+        control->x = box.x;
+        control->y = box.y;
+        control->width = box.width;
+        control->height = box.height;
+    }
+}
+
+UiBox TextFlow::Fit(UiWindow& window, int32_t index, UiBox box) {
     box.y += growth;
-    const int32_t needed = measureText(window, text, box.width, pointSize).height;
+    const RECT place = unitRectToPixels(box.x, box.y, box.width, box.height, window.dpi);
+    const int32_t needed =
+        unitsSpanning(box.y, 1, controlTextHeight(window, index, place.right - place.left), window.dpi);
     if (needed > box.height) {
         growth += needed - box.height;
         box.height = needed;
     }
+    setControlBox(window, index, box);
     return box;
 }
 
@@ -182,14 +257,19 @@ void fitClient(UiWindow& window) {
     }
 }
 
-// The window at its DPI: its size, every control at its place, and what its maker draws.
-void applyScale(UiWindow& window) {
-    window.scalePending = 0;
+// The window at its size in units at its DPI, and every control at its place.
+void fitAndPlace(UiWindow& window) {
     fitClient(window);
     GetClientRect(window.hwnd, &window.scratchRect);
     window.clientWidth = window.scratchRect.right;
     window.clientHeight = window.scratchRect.bottom;
     placeControls(window, window.hwnd, true);
+}
+
+// The window at its DPI: its size, every control at its place, and what its maker draws.
+void applyScale(UiWindow& window) {
+    window.scalePending = 0;
+    fitAndPlace(window);
     if (window.dpiChanged) {
         window.dpiChanged(window.dpiContext);
     }
@@ -197,6 +277,14 @@ void applyScale(UiWindow& window) {
 }
 
 }  // namespace
+
+void setClientUnits(UiWindow& window, int32_t width, int32_t height) {
+    window.unitClient = {width, height};
+    if (!window.hwnd || IsIconic(window.hwnd)) {
+        return;
+    }
+    fitAndPlace(window);
+}
 
 bool layoutControls(UiWindow& window, HWND hwnd) {
     if (window.scalePending && hwnd && hwnd == window.hwnd && !IsIconic(hwnd)) {
@@ -227,19 +315,6 @@ bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested) {
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     }
     applyScale(window);
-    return true;
-}
-
-bool setClientSize(UiWindow& window, int32_t width, int32_t height) {
-    if (!window.hwnd || width <= 0 || height <= 0) {
-        return false;
-    }
-    window.unitClient = {width, height};
-    if (IsIconic(window.hwnd)) {
-        window.scalePending = 1;
-    } else {
-        applyScale(window);
-    }
     return true;
 }
 

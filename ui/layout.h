@@ -15,20 +15,25 @@ bool layoutControls(UiWindow& window, HWND hwnd);
 // restored (layoutControls). False without a window.
 bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested);
 
-// Gives the window a client area of width x height units at its DPI and lays it out again,
-// as after a change of DPI (the maker's dpiChanged draws again); false when there is no window.
-bool setClientSize(UiWindow& window, int32_t width, int32_t height);
-
 // WM_GETDPISCALEDSIZE: the window size whose client area is the window's size in units at
 // dpi, with the frame the system draws there. False when the system's linear scaling has
 // to do (no window, or a frameless one).
 bool scaledWindowSize(const UiWindow& window, UINT dpi, SIZE& size);
 
 // The size in units that `text` takes in a font of `pointSize` with the window's font fields at
-// its DPI: wrapped at `width` units as a label or link wraps it, or on one line when `width` is
-// 0. Link markup (<a ...> and </a>) takes no room. Rounded up, so that the box of that many
-// units holds the text at that DPI.
+// its DPI: wrapped at `width` units as a label wraps it, or on one line when `width` is 0. Link
+// markup (<a ...> and </a>) takes no room. Rounded up, so that the box of that many units holds
+// the text at that DPI.
 UiSize measureText(const UiWindow& window, const wchar_t* text, int32_t width, double pointSize);
+
+// The height in pixels that the text of control `index` needs in its own font wrapped at `width`
+// pixels: a link's as the SysLink measures it (LM_GETIDEALHEIGHT, a pixel or more taller than
+// DrawText gives), any other's as DrawText wraps it. 0 when there is no such control.
+int32_t controlTextHeight(UiWindow& window, int32_t index, int32_t width);
+
+// The width in pixels that the text of control `index` needs on one line in its own font; a
+// link is as wide as the SysLink needs to keep it on one line.
+int32_t controlTextWidth(UiWindow& window, int32_t index);
 
 // A box in units.
 struct UiBox {
@@ -38,14 +43,22 @@ struct UiBox {
     int32_t height;
 };
 
-// Text boxes down a window, each as high as its text needs at least: a box grows down to hold
-// its text, and every box fitted after it moves down as far.
+// Control `index` takes `box` as its placement in units; it moves there at the next placement
+// (setClientUnits, a change of DPI).
+void setControlBox(UiWindow& window, int32_t index, const UiBox& box);
+
+// The window's client area becomes `width` x `height` units at its DPI, and every control moves
+// to its placement.
+void setClientUnits(UiWindow& window, int32_t width, int32_t height);
+
+// Text controls down a window, each as high as its text needs at least at the window's DPI: a
+// box grows down to hold its text, and every box fitted after it moves down as far.
 struct TextFlow {
     int32_t growth = 0;  // how far the boxes have grown so far, in units
 
-    // `box` moved down by the growth so far, and grown to the height of `text` in a font of
-    // `pointSize` with the window's font fields, wrapped at the box's width.
-    UiBox Fit(const UiWindow& window, UiBox box, const wchar_t* text, double pointSize);
+    // Control `index` placed at `box` moved down by the growth so far, and grown to the height
+    // its text needs in its own font, wrapped at the box's width; returns that placement.
+    UiBox Fit(UiWindow& window, int32_t index, UiBox box);
 };
 
 // One axis of a control's placement: its stored offset and extent, and the parent's extent

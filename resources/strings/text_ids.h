@@ -27,3 +27,5 @@
 #define IDS_FONT_FACES 17
 // After IDS_METHOD1_FAILED when no file type could be reset. %ls: as for IDS_KEPT.
 #define IDS_KEPT_NOT_RESET 18
+// What pressing a tile does, as screen readers name a button's default action.
+#define IDS_TILE_ACTION 19

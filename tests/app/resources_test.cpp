@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/texts.h"
 #include "ui/images.h"
 #include "version.h"
 
@@ -261,6 +262,53 @@ TEST(Resources, TheShellShowsTheLargeIcon) {
     EXPECT_TRUE(std::any_of(large.begin(), large.end(),
                             [&](const GroupIconEntry& e) { return e.iconId == iconId && e.width == 48; }))
         << "icon image " << iconId;
+}
+
+BOOL CALLBACK AddBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR blocks) {
+    reinterpret_cast<std::vector<int>*>(blocks)->push_back(static_cast<int>(reinterpret_cast<UINT_PTR>(name)));
+    return TRUE;
+}
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR languages) {
+    reinterpret_cast<std::vector<LANGID>*>(languages)->push_back(language);
+    return TRUE;
+}
+
+// The printf placeholders of a text, in order: what Format hands it.
+std::wstring Placeholders(const WideString& text) {
+    std::wstring found;
+    for (const wchar_t* at = wcschr(text.CStr(), L'%'); at; at = wcschr(at + 1, L'%')) {
+        found += at[1] == L'l' ? L"ls " : at[1] == L'u' ? L"u " : L"? ";
+    }
+    return found;
+}
+
+// A table without one of English's texts shows an empty text; one with other placeholders has
+// its arguments read wrongly.
+TEST(Resources, EveryLanguageHasEveryEnglishTextWithItsPlaceholdersInOrder) {
+    ProgramFile program;
+    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
+    std::vector<int> blocks;
+    std::vector<LANGID> languages;
+    EnumResourceNamesW(program.module, RT_STRING, AddBlock, reinterpret_cast<LONG_PTR>(&blocks));
+    EnumResourceLanguagesW(program.module, RT_STRING, MAKEINTRESOURCEW(1), AddLanguage,
+                           reinterpret_cast<LONG_PTR>(&languages));
+    EXPECT_EQ(languages.size(), 14u);
+    const Texts english{program.module, kEnglishUs};
+    for (LANGID language : languages) {
+        const Texts texts{program.module, language};
+        for (int block : blocks) {
+            for (int id = (block - 1) * 16; id < block * 16; ++id) {
+                const WideString reference = english.Get(id);
+                const WideString text = texts.Get(id);
+                if (!reference.IsEmpty()) {
+                    EXPECT_FALSE(text.IsEmpty()) << std::hex << language << std::dec << " lacks " << id;
+                    EXPECT_EQ(Placeholders(text), Placeholders(reference))
+                        << std::hex << language << std::dec << " " << id;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

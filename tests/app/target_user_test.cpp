@@ -354,6 +354,7 @@ const SessionCalls kFakeCalls = {
     FakeConsoleSession, FakeQuerySession, FakeFreeSessionMemory, FakeProcessSession, FakeEnumProcesses,
     FakeOpenProcess,    FakeOpenToken,    FakeTokenInformation,  FakeLookupAccount,  FakeUserName,
     FakeOwnId,          FakeOwnProcess,   FakeClose,        FakeOpenKey,           FakeCloseKey,
+    nullptr,            nullptr,
 };
 
 const SecurityCalls kFakeSecurity = {

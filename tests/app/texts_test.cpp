@@ -2,33 +2,83 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
+#include "app/display_languages.h"
 #include "app/main_window.h"
 
 namespace {
 
 constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 constexpr LANGID kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);
+constexpr LANGID kFrench = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);
+constexpr LANGID kSpanish = MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH_MODERN);
 constexpr LANGID kBrazilian = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN);
 constexpr LANGID kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
-constexpr LANGID kOffered[] = {kEnglish, kGerman, kBrazilian, kChinese};
+constexpr LANGID kTraditional = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
+constexpr LANGID kOffered[] = {kEnglish, kGerman, kFrench, kSpanish, kBrazilian, kChinese, kTraditional};
 
-TEST(Texts, TheDisplayLanguageChoosesItsOwnTableElseOneOfItsPrimaryLanguageElseEnglish) {
+WideStringList List(std::initializer_list<const wchar_t*> names) {
+    WideStringList list;
+    for (const wchar_t* name : names) {
+        list.Append(name);
+    }
+    return list;
+}
+
+TEST(Texts, TheDisplayLanguagesChooseTheFirstTableWindowsWouldTakeElseEnglish) {
     struct {
-        LANGID wanted;
+        std::initializer_list<const wchar_t*> wanted;
         LANGID chosen;
     } const kCases[] = {
-        {kGerman, kGerman},
-        {kBrazilian, kBrazilian},
-        {MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE), kBrazilian},
-        {MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN_AUSTRIAN), kGerman},
-        {MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SINGAPORE), kChinese},
-        {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK), kEnglish},
-        {MAKELANGID(LANG_FINNISH, SUBLANG_FINNISH_FINLAND), kEnglish},
+        {{L"pt-PT"}, kBrazilian},
+        {{L"zh-SG"}, kChinese},
+        {{L"zh-TW"}, kTraditional},
+        {{L"zh-HK"}, kTraditional},
+        {{L"zh-MO"}, kTraditional},
+        {{L"zh-Hant"}, kTraditional},
+        {{L"en-GB"}, kEnglish},
+        {{L"fi-FI"}, kEnglish},
+        {{L"ca-ES"}, kSpanish},
+        {{L"fi-FI", L"de-DE"}, kGerman},
+        {{L"de-AT", L"fr-FR"}, kGerman},
+        {{L"af-ZA", L"de-DE"}, kEnglish},
+        {{}, kEnglish},
     };
     for (const auto& c : kCases) {
-        EXPECT_EQ(ChooseLanguage(c.wanted, kOffered, 4), c.chosen) << std::hex << c.wanted;
+        const WideStringList wanted = List(c.wanted);
+        EXPECT_EQ(ChooseLanguage(wanted, kOffered, 7), c.chosen) << (c.wanted.size() ? *c.wanted.begin() : L"");
     }
-    EXPECT_EQ(ChooseLanguage(kGerman, nullptr, 0), kEnglish);
+}
+
+// The running account speaks German; Alice, at the console, French.
+BOOL WINAPI RunningAccountLanguages(DWORD, ULONG* count, PZZWSTR buffer, ULONG* units) {
+    if (buffer && *units >= 7) {
+        memcpy(buffer, L"de-DE\0", 7 * sizeof(wchar_t));
+    }
+    *count = 1;
+    *units = 7;
+    return TRUE;
+}
+
+LSTATUS WINAPI AlicesLanguages(HKEY root, LPCWSTR, LPCWSTR, DWORD, DWORD*, PVOID data, DWORD* bytes) {
+    if (data && *bytes >= 7 * sizeof(wchar_t)) {
+        memcpy(data, L"fr-FR\0", 7 * sizeof(wchar_t));
+    }
+    *bytes = 7 * sizeof(wchar_t);
+    return root == HKEY_USERS ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+TEST(Texts, TheConsoleUsersLanguagesWinOverTheRunningAccounts) {
+    SessionCalls calls = SystemSessionCalls();
+    calls.preferredUILanguages = RunningAccountLanguages;
+    calls.getValue = AlicesLanguages;
+    for (bool runsProgram : {true, false}) {
+        TargetUser alice;
+        alice.sid.Assign(L"S-1-5-21-111-222-333-1001");
+        alice.runsProgram = runsProgram;
+        EXPECT_EQ(ChooseLanguage(DisplayLanguages(alice, calls), kOffered, 7), runsProgram ? kGerman : kFrench);
+    }
 }
 
 TEST(Method1Report, WhenNoFileTypeCouldBeResetItFailsAndNamesThemWithoutPromisingSettings) {

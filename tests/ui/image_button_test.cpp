@@ -26,9 +26,9 @@ struct Row {
 
     Row() {
         ShowWindow(test.hwnd(), SW_SHOW);
-        makeImageButton(test.window, first, L"First", kMark);
-        makeImageButton(test.window, second, L"Second", kMark);
-        makeImageButton(test.window, below, L"Below", kMark);
+        makeImageButton(test.window, first, L"First", L"Press", kMark);
+        makeImageButton(test.window, second, L"Second", L"Press", kMark);
+        makeImageButton(test.window, below, L"Below", L"Press", kMark);
     }
     HWND at(int32_t index) const { return test.window.controls[index].hwnd; }
 };

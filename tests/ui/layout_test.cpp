@@ -185,15 +185,21 @@ TEST(Layout, ATextFlowGrowsBoxesToHoldLongerTextsAndMovesTheNextDown) {
     for (bool pseudo : {false, true}) {
         TextFlow flow;
         int32_t below = 0;
+        HWND labels[3] = {};
         for (int i = 0; i < 3; ++i) {
             const std::wstring text = pseudo ? stretched(english[i]) : english[i];
-            const UiBox box = flow.Fit(test.window, boxes[i], text.c_str(), test.window.fontSize);
+            const UiBox& made = boxes[i];
+            const int32_t index = addLabel(test.window, text.c_str(), made.x, made.y, made.width, made.height);
+            labels[i] = test.window.controls[index].hwnd;
+            const UiBox box = flow.Fit(test.window, index, boxes[i]);
             EXPECT_GE(box.y, below) << i;
             below = box.y + box.height;
-            HWND label = labelHandle(test.window, text.c_str(), box.x, box.y, box.width, box.height);
+        }
+        setClientUnits(test.window, 400, 300);
+        for (HWND label : labels) {
             RECT area{};
             GetClientRect(label, &area);
-            EXPECT_LE(labelTextHeight(label), area.bottom) << (pseudo ? "stretched " : "") << i;
+            EXPECT_LE(labelTextHeight(label), area.bottom) << (pseudo ? "stretched" : "");
         }
         // English fits the boxes as made; the longer texts grow them.
         EXPECT_EQ(flow.growth > 0, pseudo);

@@ -24,20 +24,25 @@
 //                                   control, as screen readers read them, escaped as by texts
 //   e2e_tool tooltip                the text of the tooltip on the screen, if any
 //   e2e_tool rescale <dpi>          tells the main window it moved to a monitor at <dpi>
-//   e2e_tool texts [box]            "<x> <y> <fits> <text>" of each text control of the main window
-//                                   (or the message box): whether the text, measured in the
-//                                   control's font and width, fits it and the window; the text
-//                                   with \uXXXX for what is not ASCII
+//   e2e_tool texts [box | <dpi>]    "<x> <y> <fits> <text>" of each text control of the main window
+//                                   (or the message box; or the main window after it was told of
+//                                   a move to <dpi>, which Wine's GetDpiForWindow does not
+//                                   follow): whether the text, measured in the control's font and
+//                                   width (a link's as the SysLink measures it), fits it and the
+//                                   window; the text with \uXXXX for what is not ASCII
 #include <windows.h>
 #include <commctrl.h>
 #include <oleacc.h>
 #include <sddl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <string>
 
 #include "app/app_catalogue.h"
+#include "app/display_languages.h"
 #include "app/texts.h"
 #include "remedies/app_blocking.h"
 #include "support/acl_reading.h"
@@ -360,12 +365,16 @@ int WhereIs(const wchar_t* wanted) {
 constexpr int kHeadlineId = 2;
 constexpr int kMethod1LinkId = 8;
 
-int TextsState(HWND window, bool box) {
+int TextsState(HWND window, bool box, UINT movedTo) {
     // The face the program chooses, from the same string table, for the same display language.
-    const Texts texts = TextsForUser(nullptr);
+    TargetUser user;
+    ResolveTargetUser(user);
+    const Texts texts = TextsForLanguages(nullptr, DisplayLanguages(user));
     wchar_t face[LF_FACESIZE] = {};
     chooseFontFace(texts.Get(IDS_FONT_FACES).CStr(), texts.language, face);
-    const UINT dpi = windowDpi(window);
+    const UINT dpi = movedTo ? movedTo : windowDpi(window);
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LINK_CLASS};
+    InitCommonControlsEx(&classes);
     RECT client = {};
     GetClientRect(window, &client);
     HDC dc = GetDC(nullptr);
@@ -380,15 +389,31 @@ int TextsState(HWND window, bool box) {
         // The control's font as the program makes it: its handle means nothing in this process.
         const int id = GetDlgCtrlID(child);
         const double points = box ? 9.0 : id == kHeadlineId ? 12.0 : id == kMethod1LinkId ? 11.0 : 10.0;
-        HFONT font = CreateFontW(-static_cast<int>(points * dpi / 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, face);
+        HFONT font = CreateFontW(-static_cast<int>(std::lround(points * dpi / 72)), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, 0, face);
         const std::wstring shown = Shown(text);
         RECT needed = {0, 0, place.right - place.left, 0};
         HGDIOBJ previous = SelectObject(dc, font);
         DrawTextW(dc, shown.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
         SelectObject(dc, previous);
+        // A link as a SysLink measures it at its width, in the same font: taller than DrawText
+        // gives. The measure writes to lParam, so it is taken of a SysLink in this process.
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, 16);
+        bool measured = true;
+        if (_wcsicmp(className, WC_LINK) == 0) {
+            HWND link = CreateWindowExW(0, WC_LINK, text, WS_POPUP, 0, 0, place.right - place.left,
+                                        place.bottom - place.top, nullptr, nullptr, nullptr, nullptr);
+            SendMessageW(link, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            SIZE ideal{};
+            needed.bottom = std::max<LONG>(
+                needed.bottom, static_cast<LONG>(SendMessageW(link, LM_GETIDEALHEIGHT, place.right - place.left,
+                                                              reinterpret_cast<LPARAM>(&ideal))));
+            measured = link != nullptr;
+            DestroyWindow(link);
+        }
         DeleteObject(font);
-        const bool fits = font && needed.right <= place.right - place.left &&
+        const bool fits = font && measured && needed.right <= place.right - place.left &&
                           needed.bottom <= place.bottom - place.top && place.left >= 0 && place.top >= 0 &&
                           place.right <= client.right && place.bottom <= client.bottom;
         wprintf(L"%ld %ld %d %ls\n", place.left, place.top, fits ? 1 : 0, Escaped(text).c_str());
@@ -505,7 +530,8 @@ int wmain(int argc, wchar_t** argv) {
         result = Rescale(static_cast<UINT>(_wtoi(argv[2])));
     } else if (command == L"texts") {
         const bool box = argc >= 3 && std::wstring(argv[2]) == L"box";
-        result = TextsState(box ? FindWindowW(L"_WINDOW_MsgBoxClass", nullptr) : MainWindow(), box);
+        const UINT movedTo = argc >= 3 ? static_cast<UINT>(_wtoi(argv[2])) : 0;
+        result = TextsState(box ? FindWindowW(L"_WINDOW_MsgBoxClass", nullptr) : MainWindow(), box, movedTo);
     } else {
         result = 2;
     }

@@ -597,7 +597,8 @@ def moved_to_120_dpi(program):
 
 def scenario_scale():
     """The window at the display scales people use: its size, text, tiles and Method 1's box
-    scaled by the DPI, the tiles drawn from their pictures at twice the size."""
+    scaled by the DPI, the tiles drawn from their pictures at twice the size; German and French
+    texts fit after moves between 96, 120 and 144 DPI."""
     tool("drop-fileexts")  # Method 1 then fails at once and opens nothing
     heights = {}
     try:
@@ -622,6 +623,16 @@ def scenario_scale():
             if dpi == 96:
                 moved_to_120_dpi(program)
             check(program.close() == 0, "the program ends with exit code 0")
+        set_display_scale(96)
+        for language in ("de_DE", "fr_FR"):
+            program = Program(language=language)
+            for dpi in (120, 144, 96):
+                tool("rescale", str(dpi))
+                shown = texts(language, str(dpi))
+                check(len(shown) == 7 and all(fits for x, y, fits, text in shown),
+                      "%s moved to %d DPI: all seven texts fit their controls and the window (%s)" %
+                      (language, dpi, [text[:20] for x, y, fits, text in shown if not fits]))
+            check(program.close() == 0, "the program ends with exit code 0")
     finally:
         set_display_scale(96)
 
@@ -631,18 +642,20 @@ LANGUAGES = [
     ("C", "Tired of constantly having your file associations reset?", "Notepad"),
     ("de_DE", "Genug davon, dass Ihre Dateizuordnungen ständig zurückgesetzt werden?", "Editor"),
     ("fr_FR", "Vos associations de fichiers sont sans cesse réinitialisées\u00a0?", "Bloc-notes"),
-    ("es_ES", "¿Cansado de que sus asociaciones de archivos se restablezcan una y otra vez?", "Bloc de notas"),
-    ("it_IT", "Stanco che le associazioni dei file vengano reimpostate di continuo?", "Blocco note"),
-    ("pt_BR", "Cansado de ver suas associações de arquivos redefinidas o tempo todo?", "Bloco de Notas"),
-    ("pt_PT", "Cansado de ver suas associações de arquivos redefinidas o tempo todo?", "Bloco de Notas"),
+    ("es_ES", "¿Tus asociaciones de archivos se restablecen una y otra vez?", "Bloc de notas"),
+    ("it_IT", "Le associazioni dei file vengono reimpostate di continuo?", "Blocco note"),
+    ("pt_BR", "Suas associações de arquivos são redefinidas o tempo todo?", "Bloco de Notas"),
+    ("pt_PT", "Suas associações de arquivos são redefinidas o tempo todo?", "Bloco de Notas"),
     ("nl_NL", "Bent u het zat dat uw bestandskoppelingen steeds opnieuw worden ingesteld?", "Kladblok"),
     ("pl_PL", "Masz dość ciągłego resetowania skojarzeń plików?", "Notatnik"),
     ("ru_RU", "Надоело, что сопоставления файлов постоянно сбрасываются?", "Блокнот"),
     ("tr_TR", "Dosya ilişkilendirmelerinizin sürekli sıfırlanmasından bıktınız mı?", "Not Defteri"),
     ("ja_JP", "ファイルの関連付けが何度もリセットされて困っていませんか？", "メモ帳"),
     ("zh_CN", "厌倦了文件关联总是被重置吗？", "记事本"),
+    ("zh_TW", "檔案關聯總是一再被重設嗎？", "記事本"),
     ("ko_KR", "파일 연결이 계속 초기화되어 지치셨나요?", "메모장"),
     ("fi_FI", "Tired of constantly having your file associations reset?", "Notepad"),
+    ("ca_ES", "¿Tus asociaciones de archivos se restablecen una y otra vez?", "Bloc de notas"),
 ]
 
 
