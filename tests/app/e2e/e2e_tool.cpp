@@ -33,6 +33,7 @@
 #include <oleacc.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -183,9 +184,26 @@ int Summary(const RealisticRegistry& registry) {
     catalogue.CompilePatterns();
     DiscoverProgIds(catalogue, registry.sid.c_str());
     for (const AppEntry& entry : catalogue.entries) {
-        wprintf(L"app %u %u %ls\n", Marked(registry.sid, entry.progIds), entry.progIds.count, entry.Look().name);
+        wprintf(L"app %u %u %u %ls\n", Marked(registry.sid, entry.progIds), entry.progIds.count, entry.fileTypes.count,
+                entry.Look().name);
     }
     return 0;
+}
+
+// How many file types the seeded extension keys offer each app's ProgIds for, by catalogue index.
+void PrintFileTypes(const RealisticRegistry& registry) {
+    for (int app = 0; app < kAppCount; ++app) {
+        std::vector<std::wstring> progIds;
+        for (const auto* members : {&registry.machineMembers, &registry.userMembers}) {
+            for (const auto& [name, apps] : *members) {
+                if (std::count(apps.begin(), apps.end(), app) > 0) {
+                    progIds.push_back(name);
+                }
+            }
+        }
+        wprintf(L"%zu ", registry.FileTypesOf(progIds).size());
+    }
+    wprintf(L"\n");
 }
 
 // Made with a subkey of its own, whose children nobody may list: it cannot be emptied, so
@@ -441,6 +459,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         RegisterRecorder(L"https", argv[2]);
         RegisterRecorder(L"ms-settings", argv[2]);
+        PrintFileTypes(registry);
     } else if (command == L"remove") {
         for (const std::wstring& extension : EnumerateSubkeys(HKEY_USERS, registry.FileExts(), 0)) {
             AllowEverything(ProtectedKey(registry, extension));
