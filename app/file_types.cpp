@@ -39,12 +39,14 @@ struct Hit {
     int app;
     int commonness;
     const wchar_t* extension;
+    size_t found;  // the machine's rows come first: a type keeps its first spelling
 
     bool operator<(const Hit& other) const {
         if (app != other.app || commonness != other.commonness) {
             return app != other.app ? app < other.app : commonness < other.commonness;
         }
-        return NameLess(extension, other.extension);
+        const int order = _wcsicmp(extension, other.extension);
+        return order != 0 ? order < 0 : found < other.found;
     }
     bool SameType(const Hit& other) const { return app == other.app && _wcsicmp(extension, other.extension) == 0; }
 };
@@ -62,11 +64,12 @@ void AssignFileTypes(AppCatalogue& catalogue, const std::vector<OfferedProgId>& 
     const auto byProgId = [](const Member& a, const Member& b) { return NameLess(a.progId, b.progId); };
     std::sort(members.begin(), members.end(), byProgId);
     std::vector<Hit> hits;
-    for (const OfferedProgId& row : offered) {
-        const Member wanted{row.progId.CStr(), 0};
+    for (size_t row = 0; row < offered.size(); ++row) {
+        const WideString& extension = offered[row].extension;
+        const Member wanted{offered[row].progId.CStr(), 0};
         const auto found = std::equal_range(members.begin(), members.end(), wanted, byProgId);
         for (auto member = found.first; member != found.second; ++member) {
-            hits.push_back({member->app, Commonness(row.extension.CStr()), row.extension.CStr()});
+            hits.push_back({member->app, Commonness(extension.CStr()), extension.CStr(), row});
         }
     }
     // A type named by both roots, or by several of the app's ProgIds, counts once.
