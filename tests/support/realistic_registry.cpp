@@ -1,7 +1,7 @@
 #include "support/realistic_registry.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cwctype>
 #include <sstream>
 #include <utility>
 
@@ -152,7 +152,7 @@ const AppXProgId kAppXProgIds[] = {
 
 constexpr int kMachineRoot = 1, kUserRoot = 2, kBothRoots = 3;
 
-// Extension keys whose OpenWithProgids offer every ProgId written for each of `apps` alone.
+// Extension keys whose OpenWithProgids offer the ProgIds written for each of `apps` alone.
 struct OfferedTypes {
     const wchar_t* extensions;  // separated by spaces
     std::vector<int> apps;
@@ -160,18 +160,24 @@ struct OfferedTypes {
 };
 
 const OfferedTypes kOfferedTypes[] = {
-    {L".jpg .jpeg .png .heic .gif .bmp .tif .tiff .webp .jfif .dng .arw .cr2 .nef .ico", {3}, kMachineRoot},
-    // The same types in the user's classes, in other letters.
-    {L".JPG .Gif .avif", {3, 9}, kUserRoot},
-    {L".png .jpg .bmp .tif", {6, 8}, kUserRoot},
-    {L".mp4 .mov .wmv .avi .mkv .m4v .3gp .mpeg", {3, 4, 5, 10}, kMachineRoot},
-    {L".mp3 .wav .wma .m4a .flac .aac .ogg", {5, 10}, kBothRoots},
-    {L".txt .log .ini .inf .xml .json .csv .md", {7}, kMachineRoot},
-    {L".htm .html .pdf .svg .mht .shtml", {0, 1}, kBothRoots},
-    {L".eml .ics .vcf", {2, 11}, kUserRoot},
-    {L".msg", {11}, kUserRoot},
+    {L".jpg .jpeg .png .heic .gif .bmp .tif .webp .dng .ico", {3}, kMachineRoot},
+    {L".JPG .Gif .avif", {3, 9}, kUserRoot},  // in other letters in the user's classes
+    {L".png .jpg .bmp", {6, 8}, kUserRoot},
+    {L".mp4 .mov .wmv .avi .mkv", {3, 4, 5, 10}, kMachineRoot},
+    {L".mp3 .wav .wma .m4a .flac", {5, 10}, kBothRoots},
+    {L".txt .log .ini .xml .json", {7}, kMachineRoot},
+    {L".htm .html .pdf .svg", {0, 1}, kBothRoots},
+    {L".eml .ics .vcf .msg", {2, 11}, kUserRoot},
     {L".velloran-none", {}, kBothRoots},
 };
+
+void Offer(HKEY root, const std::wstring& extension, REGSAM view, const std::vector<std::wstring>& progIds) {
+    HKEY key = Create(root, extension + L"\\OpenWithProgids", view);
+    for (const std::wstring& progId : progIds) {
+        RegSetValueExW(key, progId.c_str(), 0, REG_NONE, nullptr, 0);
+    }
+    RegCloseKey(key);
+}
 
 }  // namespace
 
@@ -267,46 +273,39 @@ void RealisticRegistry::Seed() {
         userKeys.push_back(extension);
     }
 
-    // Beside the apps' own ProgIds, every extension offers a ProgId of another program and a
-    // machine package ProgId that names Photos, which discovery ignores.
-    auto offer = [&](HKEY root, const std::wstring& base, REGSAM view, const std::wstring& extension,
-                     const std::vector<std::wstring>& progIds, std::vector<std::wstring>& keys) {
-        HKEY key = Create(root, base + L"\\" + extension + L"\\OpenWithProgids", view);
-        for (const std::wstring& progId : progIds) {
-            RegSetValueExW(key, progId.c_str(), 0, REG_NONE, nullptr, 0);
-        }
-        RegCloseKey(key);
-        keys.push_back(extension);
-        std::wstring lower = extension;
-        for (wchar_t& c : lower) {
-            c = towlower(c);
-        }
-        offeredProgIds[lower].insert(progIds.begin(), progIds.end());
-    };
+    // Each extension also offers a ProgId of another program and a machine package ProgId that
+    // names Photos, which discovery ignores.
     for (const OfferedTypes& row : kOfferedTypes) {
         std::vector<std::wstring> progIds = {L"Vendor.Document.00001", AppXName(1000)};
-        for (int app : row.apps) {
-            for (const auto* members : {&machineMembers, &userMembers}) {
-                for (const auto& [name, apps] : *members) {
-                    if (apps == std::vector<int>{app}) {
-                        progIds.push_back(name);
-                    }
+        std::set<int> apps;
+        for (const auto* members : {&machineMembers, &userMembers}) {
+            for (const auto& [name, written] : *members) {
+                if (written.size() == 1 && std::count(row.apps.begin(), row.apps.end(), written[0]) > 0) {
+                    progIds.push_back(name);
+                    apps.insert(written[0]);
                 }
             }
         }
         std::wistringstream extensions(row.extensions);
         for (std::wstring extension; extensions >> extension;) {
             if (row.roots & kMachineRoot) {
-                offer(HKEY_LOCAL_MACHINE, machine, kMachineView, extension, progIds, machineKeys);
+                Offer(HKEY_LOCAL_MACHINE, machine + L"\\" + extension, kMachineView, progIds);
+                machineKeys.push_back(extension);
             }
             if (row.roots & kUserRoot) {
-                offer(HKEY_USERS, user, 0, extension, progIds, userKeys);
+                Offer(HKEY_USERS, user + L"\\" + extension, 0, progIds);
+                userKeys.push_back(extension);
+            }
+            CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
+            for (int app : apps) {
+                fileTypes[app].insert(extension);
             }
         }
     }
     for (int i = 0; i < shape.unrelatedExtensions; ++i) {
-        offer(HKEY_LOCAL_MACHINE, machine, kMachineView, Numbered(L".vendor%04d", i),
-              {Numbered(L"Vendor.Document.%05d", i)}, machineKeys);
+        machineKeys.push_back(Numbered(L".vendor%04d", i));
+        Offer(HKEY_LOCAL_MACHINE, machine + L"\\" + machineKeys.back(), kMachineView,
+              {Numbered(L"Vendor.Document.%05d", i)});
     }
 
     // Everything else a machine has: classic ProgIds of other programs, a third without
@@ -364,18 +363,6 @@ void RealisticRegistry::Remove() {
     userKeys.clear();
     DeleteTree(HKEY_USERS, UserClasses(), 0);  // with whatever the tests made in it
     DeleteTree(HKEY_USERS, FileExts(), 0);
-}
-
-std::set<std::wstring> RealisticRegistry::FileTypesOf(const std::vector<std::wstring>& progIds) const {
-    std::set<std::wstring> types;
-    for (const auto& [extension, offered] : offeredProgIds) {
-        for (const std::wstring& progId : progIds) {
-            if (offered.count(progId) > 0) {
-                types.insert(extension);
-            }
-        }
-    }
-    return types;
 }
 
 std::vector<std::wstring> EnumerateSubkeys(HKEY root, const std::wstring& subkey, REGSAM view) {

@@ -28,8 +28,8 @@ struct RealisticRegistry {
     // ProgIds written on purpose for an app, by catalogue index, in each root.
     std::map<std::wstring, std::vector<int>> machineMembers;
     std::map<std::wstring, std::vector<int>> userMembers;
-    // The ProgIds each extension's OpenWithProgids offer in either root, by lower-case extension.
-    std::map<std::wstring, std::set<std::wstring>> offeredProgIds;
+    // The file types, in lower case, whose extension keys offer an app's ProgIds, by catalogue index.
+    std::map<int, std::set<std::wstring>> fileTypes;
     std::vector<std::wstring> machineKeys;  // top-level class keys written, for removal
     std::vector<std::wstring> userKeys;
     bool keepOnExit = false;  // leave everything in place at destruction
@@ -42,9 +42,6 @@ struct RealisticRegistry {
     void Seed();
     void SeedFileExts();
     void Remove();
-
-    // The extensions, in lower case, that offer any of `progIds`.
-    std::set<std::wstring> FileTypesOf(const std::vector<std::wstring>& progIds) const;
 
     std::wstring UserClasses() const { return sid + L"\\Software\\Classes"; }
     std::wstring FileExts() const {

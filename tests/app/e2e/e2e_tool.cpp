@@ -33,7 +33,6 @@
 #include <oleacc.h>
 #include <sddl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -188,22 +187,6 @@ int Summary(const RealisticRegistry& registry) {
                 entry.Look().name);
     }
     return 0;
-}
-
-// How many file types the seeded extension keys offer each app's ProgIds for, by catalogue index.
-void PrintFileTypes(const RealisticRegistry& registry) {
-    for (int app = 0; app < kAppCount; ++app) {
-        std::vector<std::wstring> progIds;
-        for (const auto* members : {&registry.machineMembers, &registry.userMembers}) {
-            for (const auto& [name, apps] : *members) {
-                if (std::count(apps.begin(), apps.end(), app) > 0) {
-                    progIds.push_back(name);
-                }
-            }
-        }
-        wprintf(L"%zu ", registry.FileTypesOf(progIds).size());
-    }
-    wprintf(L"\n");
 }
 
 // Made with a subkey of its own, whose children nobody may list: it cannot be emptied, so
@@ -459,7 +442,9 @@ int wmain(int argc, wchar_t** argv) {
         }
         RegisterRecorder(L"https", argv[2]);
         RegisterRecorder(L"ms-settings", argv[2]);
-        PrintFileTypes(registry);
+        for (int app = 0; app < kAppCount; ++app) {
+            wprintf(L"%zu ", registry.fileTypes[app].size());  // how many file types are offered the app
+        }
     } else if (command == L"remove") {
         for (const std::wstring& extension : EnumerateSubkeys(HKEY_USERS, registry.FileExts(), 0)) {
             AllowEverything(ProtectedKey(registry, extension));
