@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "app/file_types.h"
 #include "registry/registry_key.h"
 #include "registry/registry_value.h"
 
@@ -102,9 +103,11 @@ struct ClassesPass {
     bool withAppX;
     const std::atomic<bool>* stop;
     std::vector<wchar_t>& name;  // shared by both passes
-    RegistryKey subkey;          // at most one open at a time
+    std::vector<OfferedProgId>& offered;
+    RegistryKey subkey;  // at most one open at a time
 
     void Run();
+    void Extension(const wchar_t* extension);
     void ClassicProgId(const wchar_t* progId);
     void AppXProgId(const wchar_t* progId);
 };
@@ -123,7 +126,8 @@ void ClassesPass::Run() {
             break;
         }
         if (name[0] == L'.') {
-            continue;  // a file extension
+            Extension(WideString(name.data()).CStr());
+            continue;
         }
         WideString progId(name.data());
         if (progId.Find(L"AppX", false, 1, 1, 4) == 1) {
@@ -133,6 +137,21 @@ void ClassesPass::Run() {
         } else {
             ClassicProgId(progId.CStr());
         }
+    }
+}
+
+// The ProgIds an extension offers are the value names of its OpenWithProgids key.
+void ClassesPass::Extension(const wchar_t* extension) {
+    subkey.Close();
+    subkey =
+        OpenRegistryKey(WideString::Append({root.CStr(), L"\\", extension, L"\\OpenWithProgids"}).CStr(), KEY_READ);
+    for (DWORD index = 0; subkey.IsOpen(); ++index) {
+        DWORD capacity = kKeyNameBufferUnits;  // value names are shorter than key names
+        if (RegEnumValueW(subkey.handle, index, name.data(), &capacity, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        offered.push_back({WideString(extension), WideString(name.data())});
     }
 }
 
@@ -257,8 +276,13 @@ bool MatchesApp(const AppEntry& entry, const WideString& text) {
 
 void DiscoverProgIds(AppCatalogue& catalogue, const wchar_t* sid, const std::atomic<bool>* stop) {
     std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
+    // The extensions come before the ProgIds they name, so they are matched once both roots are read.
+    std::vector<OfferedProgId> offered;
     const WideString machineRoot(L"HKLM64\\Software\\Classes");
-    ClassesPass{catalogue, machineRoot, false, stop, name, RegistryKey()}.Run();
+    ClassesPass{catalogue, machineRoot, false, stop, name, offered, RegistryKey()}.Run();
     const WideString userRoot = WideString::Append({L"HKU\\", sid, L"\\Software\\Classes"});
-    ClassesPass{catalogue, userRoot, true, stop, name, RegistryKey()}.Run();
+    ClassesPass{catalogue, userRoot, true, stop, name, offered, RegistryKey()}.Run();
+    if (!(stop && stop->load(std::memory_order_relaxed))) {
+        AssignFileTypes(catalogue, offered);
+    }
 }

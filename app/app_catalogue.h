@@ -29,6 +29,8 @@ struct AppEntry {
     pcre2_real_code_16* compiledPattern = nullptr;  // owned; none when compiling failed
     MatchPlan plan;                                 // made with the compiled pattern
     WideStringList progIds;                         // in the order found, repeats included
+    // The extensions whose OpenWithProgids name one of its ProgIds, each once, most common first.
+    WideStringList fileTypes;
     // One of the apps the window has always offered: shown, faded, even when it is not on the PC.
     bool offeredWhenAbsent = false;
     // Its AppUserModelID is matched too, not only where ApplicationName cannot be read: some
@@ -65,7 +67,8 @@ struct AppCatalogue {
 bool MatchesApp(const AppEntry& entry, const WideString& text);
 
 // Fills every entry's ProgIds from the machine's classes (64-bit view; classic ProgIds
-// only) and from the user's classes under HKU\<sid> (classic and AppX ProgIds), and the
-// package version of each app whose identity names one. Reads the registry only, and
-// stops between two class keys once `stop` is set.
+// only) and from the user's classes under HKU\<sid> (classic and AppX ProgIds), the
+// package version of each app whose identity names one, and the file types the extensions
+// of both roots offer its ProgIds for. Reads the registry only, and stops between two class
+// keys once `stop` is set.
 void DiscoverProgIds(AppCatalogue& catalogue, const wchar_t* sid, const std::atomic<bool>* stop = nullptr);

@@ -44,6 +44,7 @@ constexpr int32_t kClientHeight = 390;
 constexpr wchar_t kDefaultAppsPage[] = L"ms-settings:defaultapps";
 constexpr wchar_t kParagraph[] = L"\r\n\r\n";
 constexpr uint32_t kKeptNamed = 10;
+constexpr uint32_t kFileTypesNamed = 3;
 
 // The boxes as made for the English texts. A box grows down to hold its text, and what stands
 // below it moves down as far; a top link grows to the left.
@@ -81,6 +82,24 @@ constexpr int32_t kGradientHeight = 280;
 constexpr Gdiplus::ARGB kBandColour = 0xFF202020;
 // The focus mark on a tile stands out against the dark band the tiles stand in.
 constexpr COLORREF kTileFocusColour = RGB(255, 255, 255);
+
+// The first `limit` names of the list, joined as the language joins them.
+WideString Joined(const Texts& texts, const WideStringList& names, uint32_t limit) {
+    const WideString separator = texts.Get(IDS_KEPT_SEPARATOR);
+    WideString joined;
+    for (uint32_t i = 0; i < names.count && i < limit; ++i) {
+        joined = WideString::Append({joined.CStr(), i > 0 ? separator.CStr() : L"", names.items[i].CStr()});
+    }
+    return joined;
+}
+
+// The most common of the app's file types, and a mark when there are more.
+WideString FirstFileTypes(const Texts& texts, const WideStringList& types) {
+    const WideString first = Joined(texts, types, kFileTypesNamed);
+    return types.count > kFileTypesNamed
+               ? WideString::Append({first.CStr(), texts.Get(IDS_KEPT_SEPARATOR).CStr(), L"..."})
+               : first;
+}
 
 struct MainWindow {
     UiWindow window;
@@ -395,12 +414,23 @@ void MainWindow::Rescale(void* context) {
     }
 }
 
-// What the tooltip says and screen readers read: the app's name and what a click does.
+// What the tooltip says and screen readers read: the app's name, what a click does, and the
+// file types it can take over.
 void MainWindow::DescribeTile(int tile, bool blocked) {
     const AppEntry& entry = catalogue.entries[tileApps[tile]];
-    const int state = entry.progIds.count == 0 ? IDS_TILE_ABSENT : blocked ? IDS_TILE_BLOCKED : IDS_TILE_UNBLOCKED;
+    const wchar_t* name = tileNames[tile].CStr();
+    const WideStringList& types = entry.fileTypes;
+    WideString description = texts.Format(IDS_TILE_ABSENT, name);
+    if (entry.progIds.count > 0) {
+        const WideString state = texts.Format(blocked ? IDS_TILE_BLOCKED : IDS_TILE_UNBLOCKED, name);
+        wchar_t count[12] = {};
+        swprintf(count, 12, L"%u", types.count);
+        description = types.count == 0 ? texts.Insert(IDS_TILE_NO_FILE_TYPES, {state.CStr()})
+                                       : texts.Insert(blocked ? IDS_TILE_FILE_TYPES_BLOCKED : IDS_TILE_FILE_TYPES,
+                                                      {state.CStr(), count, FirstFileTypes(texts, types).CStr()});
+    }
     setImageButtonPressed(window, tiles[tile], blocked);
-    setImageButtonDescription(window, tiles[tile], texts.Format(state, tileNames[tile].CStr()).CStr());
+    setImageButtonDescription(window, tiles[tile], description.CStr());
 }
 
 void MainWindow::RunMethod1() {
@@ -486,15 +516,8 @@ namespace {
 
 // The first file types Windows kept, and how many more there are.
 WideString KeptNames(const Texts& texts, const WideStringList& kept) {
-    const WideString separator = texts.Get(IDS_KEPT_SEPARATOR);
-    WideString names;
-    for (uint32_t i = 0; i < kept.count && i < kKeptNamed; ++i) {
-        names = WideString::Append({names.CStr(), i > 0 ? separator.CStr() : L"", kept.items[i].CStr()});
-    }
-    if (kept.count > kKeptNamed) {
-        names = texts.Format(IDS_KEPT_MORE, names.CStr(), kept.count - kKeptNamed);
-    }
-    return names;
+    const WideString names = Joined(texts, kept, kKeptNamed);
+    return kept.count > kKeptNamed ? texts.Format(IDS_KEPT_MORE, names.CStr(), kept.count - kKeptNamed) : names;
 }
 
 WideString Paragraphs(const WideString& first, const WideString& second) {

@@ -130,6 +130,23 @@ WideString Texts::Format(int id, const wchar_t* text, uint32_t number) const {
     return result;
 }
 
+WideString Texts::Insert(int id, std::initializer_list<const wchar_t*> inserts) const {
+    const WideString format = Get(id);
+    std::vector<DWORD_PTR> arguments;
+    for (const wchar_t* insert : inserts) {
+        arguments.push_back(reinterpret_cast<DWORD_PTR>(insert));
+    }
+    wchar_t* formatted = nullptr;
+    WideString result;
+    if (FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                       format.CStr(), 0, 0, reinterpret_cast<wchar_t*>(&formatted), 0,
+                       reinterpret_cast<va_list*>(arguments.data())) != 0) {
+        result.Assign(formatted);
+    }
+    LocalFree(formatted);
+    return result;
+}
+
 Texts TextsForLanguages(HMODULE module, const WideStringList& languages) {
     // Every language has the first block, which holds the headline.
     std::vector<LANGID> offered;

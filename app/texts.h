@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "resources/strings/text_ids.h"
 #include "text/wide_string.h"
@@ -26,6 +27,9 @@ struct Texts {
     WideString Get(int id) const;
     // Text `id` as a format, with %ls taking `text` and %u `number`.
     WideString Format(int id, const wchar_t* text, uint32_t number = 0) const;
+    // Text `id` with %1 taking the first of `inserts`, %2 the second and so on, wherever each
+    // language places them; empty when the table has no such text.
+    WideString Insert(int id, std::initializer_list<const wchar_t*> inserts) const;
 };
 
 // The texts in `module` for a person whose display languages are `languages`: the process's

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/file_types.h"
 #include "registry/registry_key.h"
 #include "registry/registry_value.h"
 #include "text/wide_string.h"
@@ -11,7 +12,11 @@
 namespace {
 
 // The walk of the discovery with the same opens and reads, but no matching and no lists.
-void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name, DiscoveryTexts* kept) {
+void FloorPass(const WideString& root,
+               bool withAppX,
+               std::vector<wchar_t>& name,
+               std::vector<OfferedProgId>& offered,
+               DiscoveryTexts* kept) {
     RegistryKey classes = OpenRegistryKey(root.CStr(), KEY_READ);
     if (!classes.IsOpen()) {
         return;
@@ -26,6 +31,19 @@ void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name
             break;
         }
         if (name[0] == L'.') {
+            // The ProgIds the extension offers, each read and kept as discovery keeps them.
+            const WideString extension(name.data());
+            subkey.Close();
+            subkey = OpenRegistryKey(
+                WideString::Append({root.CStr(), L"\\", extension.CStr(), L"\\OpenWithProgids"}).CStr(), KEY_READ);
+            for (DWORD value = 0; subkey.IsOpen(); ++value) {
+                capacity = kKeyNameBufferUnits;
+                if (RegEnumValueW(subkey.handle, value, name.data(), &capacity, nullptr, nullptr, nullptr, nullptr) !=
+                    ERROR_SUCCESS) {
+                    break;
+                }
+                offered.push_back({extension, WideString(name.data())});
+            }
             continue;
         }
         WideString progId(name.data());
@@ -66,8 +84,9 @@ void FloorPass(const WideString& root, bool withAppX, std::vector<wchar_t>& name
 
 void DiscoveryFloor(const std::wstring& sid, DiscoveryTexts* kept) {
     std::vector<wchar_t> name(kKeyNameBufferUnits, L'\0');
-    FloorPass(WideString(L"HKLM64\\Software\\Classes"), false, name, kept);
-    FloorPass(WideString::Append({L"HKU\\", sid.c_str(), L"\\Software\\Classes"}), true, name, kept);
+    std::vector<OfferedProgId> offered;
+    FloorPass(WideString(L"HKLM64\\Software\\Classes"), false, name, offered, kept);
+    FloorPass(WideString::Append({L"HKU\\", sid.c_str(), L"\\Software\\Classes"}), true, name, offered, kept);
 }
 
 WideString NearMissCommand(size_t length) {

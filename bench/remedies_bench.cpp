@@ -156,6 +156,7 @@ int main() {
     shape.unrelatedUserClasses = 1200;
     shape.unrelatedUserAppX = 300;
     shape.fileExtensions = 1000;
+    shape.unrelatedExtensions = 3000;
     RealisticRegistry registry(CurrentUserSid(), shape);
     registry.Seed();
 

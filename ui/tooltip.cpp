@@ -9,6 +9,9 @@
 
 namespace {
 
+// Long descriptions wrap into lines of at most this many units.
+constexpr int kTooltipLineWidth = 360;
+
 HWND windowTooltip(UiWindow& window) {
     if (!window.tooltip && window.hwnd) {
         INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES};  // registers the tooltip class
@@ -59,9 +62,14 @@ void refreshControlTooltip(UiWindow& window, int32_t index) {
 }
 
 void scaleTooltipFont(UiWindow& window) {
+    if (!window.tooltip) {
+        return;
+    }
+    SendMessageW(window.tooltip, TTM_SETMAXTIPWIDTH, 0,
+                 MulDiv(kTooltipLineWidth, static_cast<int>(window.dpi), USER_DEFAULT_SCREEN_DPI));
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
-    if (!window.tooltip || !SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         return;
     }
     // Tooltips take the status font, which the system gives at its own DPI.

@@ -12,5 +12,6 @@ bool addControlTooltip(UiWindow& window, int32_t index);
 // changed under the pointer.
 void refreshControlTooltip(UiWindow& window, int32_t index);
 
-// Gives the window's tooltip, if it has one, the system's tooltip font at the window's DPI.
+// Gives the window's tooltip, if it has one, the system's tooltip font and its line width at
+// the window's DPI.
 void scaleTooltipFont(UiWindow& window);

@@ -29,3 +29,9 @@
 #define IDS_KEPT_NOT_RESET 18
 // What pressing a tile does, as screen readers name a button's default action.
 #define IDS_TILE_ACTION 19
+// After a live tile's state (IDS_TILE_UNBLOCKED, IDS_TILE_BLOCKED), which %1 stands for: %2
+// how many file types the app is registered for on this PC, %3 the most common of them.
+#define IDS_TILE_FILE_TYPES 40
+#define IDS_TILE_FILE_TYPES_BLOCKED 41
+// %1: the tile's state, for an app registered for no file type.
+#define IDS_TILE_NO_FILE_TYPES 42

@@ -57,6 +57,15 @@ Lists Expected(const RealisticRegistry& registry, bool withUser) {
     return lists;
 }
 
+// Each app's file types: every extension, of either root and in any letter case, that offers
+// one of its ProgIds, counted once.
+void ExpectFileTypes(const AppCatalogue& catalogue, RealisticRegistry& registry) {
+    for (int i = 0; i < kAppCount; ++i) {
+        EXPECT_EQ(catalogue.entries[i].fileTypes.count, registry.fileTypes[i].size()) << "app " << i;
+        EXPECT_EQ(registry.fileTypes[i].empty(), catalogue.entries[i].progIds.count == 0) << "app " << i;
+    }
+}
+
 // PCRE2 alone, as each text was matched before anything spared it: one match from offset 0.
 bool MatchesWithPcre2Alone(const AppEntry& entry, const WideString& text) {
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(entry.compiledPattern, nullptr);
@@ -174,6 +183,7 @@ TEST_F(DiscoveryTest, FindsExactlyEachAppsProgIdsInOrderOnARealisticRegistry) {
         EXPECT_EQ(found[i], expected[i]) << "app " << i;
         EXPECT_EQ(found[i].empty(), i >= 8) << "app " << i;
     }
+    ExpectFileTypes(catalogue, registry);
     // A ProgId of both the machine and the user is listed twice.
     int edgeHtm = 0;
     for (const std::wstring& name : found[0]) {
@@ -196,6 +206,7 @@ TEST(Windows11Discovery, FindsTheAppsOfWindows11) {
     catalogue.CompilePatterns();
     DiscoverProgIds(catalogue, registry.sid.c_str());
     EXPECT_EQ(ListsOf(catalogue), Expected(registry, true));
+    ExpectFileTypes(catalogue, registry);
 }
 
 TEST_F(DiscoveryTest, WithAnAccountNameForTheSidOnlyTheMachineCounts) {

@@ -1,6 +1,8 @@
 #include "support/realistic_registry.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <utility>
 
 namespace {
@@ -148,6 +150,35 @@ const AppXProgId kAppXProgIds[] = {
      3},
 };
 
+constexpr int kMachineRoot = 1, kUserRoot = 2, kBothRoots = 3;
+
+// Extension keys whose OpenWithProgids offer the ProgIds written for each of `apps` alone.
+struct OfferedTypes {
+    const wchar_t* extensions;  // separated by spaces
+    std::vector<int> apps;
+    int roots;
+};
+
+const OfferedTypes kOfferedTypes[] = {
+    {L".jpg .jpeg .png .heic .gif .bmp .tif .webp .dng .ico", {3}, kMachineRoot},
+    {L".JPG .Gif .avif", {3, 9}, kUserRoot},  // in other letters in the user's classes
+    {L".png .jpg .bmp", {6, 8}, kUserRoot},
+    {L".mp4 .mov .wmv .avi .mkv", {3, 4, 5, 10}, kMachineRoot},
+    {L".mp3 .wav .wma .m4a .flac", {5, 10}, kBothRoots},
+    {L".txt .log .ini .xml .json", {7}, kMachineRoot},
+    {L".htm .html .pdf .svg", {0, 1}, kBothRoots},
+    {L".eml .ics .vcf .msg", {2, 11}, kUserRoot},
+    {L".velloran-none", {}, kBothRoots},
+};
+
+void Offer(HKEY root, const std::wstring& extension, REGSAM view, const std::vector<std::wstring>& progIds) {
+    HKEY key = Create(root, extension + L"\\OpenWithProgids", view);
+    for (const std::wstring& progId : progIds) {
+        RegSetValueExW(key, progId.c_str(), 0, REG_NONE, nullptr, 0);
+    }
+    RegCloseKey(key);
+}
+
 }  // namespace
 
 const wchar_t* const kPristineNotepadClasses[2] = {L"inifile", L"txtfile"};
@@ -240,6 +271,41 @@ void RealisticRegistry::Seed() {
         machineKeys.push_back(extension);
         SetText(HKEY_USERS, user + L"\\" + extension + L"\\shell\\open\\command", L"", REG_SZ, kEdgeCommand);
         userKeys.push_back(extension);
+    }
+
+    // Each extension also offers a ProgId of another program and a machine package ProgId that
+    // names Photos, which discovery ignores.
+    for (const OfferedTypes& row : kOfferedTypes) {
+        std::vector<std::wstring> progIds = {L"Vendor.Document.00001", AppXName(1000)};
+        std::set<int> apps;
+        for (const auto* members : {&machineMembers, &userMembers}) {
+            for (const auto& [name, written] : *members) {
+                if (written.size() == 1 && std::count(row.apps.begin(), row.apps.end(), written[0]) > 0) {
+                    progIds.push_back(name);
+                    apps.insert(written[0]);
+                }
+            }
+        }
+        std::wistringstream extensions(row.extensions);
+        for (std::wstring extension; extensions >> extension;) {
+            if (row.roots & kMachineRoot) {
+                Offer(HKEY_LOCAL_MACHINE, machine + L"\\" + extension, kMachineView, progIds);
+                machineKeys.push_back(extension);
+            }
+            if (row.roots & kUserRoot) {
+                Offer(HKEY_USERS, user + L"\\" + extension, 0, progIds);
+                userKeys.push_back(extension);
+            }
+            CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
+            for (int app : apps) {
+                fileTypes[app].insert(extension);
+            }
+        }
+    }
+    for (int i = 0; i < shape.unrelatedExtensions; ++i) {
+        machineKeys.push_back(Numbered(L".vendor%04d", i));
+        Offer(HKEY_LOCAL_MACHINE, machine + L"\\" + machineKeys.back(), kMachineView,
+              {Numbered(L"Vendor.Document.%05d", i)});
     }
 
     // Everything else a machine has: classic ProgIds of other programs, a third without

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct RealisticRegistryShape {
     // A Windows 11 user's apps in place of a Windows 10 user's: Paint, Snipping Tool, Clipchamp,
     // Outlook and Media Player, but neither Edge, nor Paint 3D.
     bool windows11 = false;
+    int unrelatedExtensions = 100;  // machine extension keys offering other programs' ProgIds
 };
 
 struct RealisticRegistry {
@@ -26,6 +28,8 @@ struct RealisticRegistry {
     // ProgIds written on purpose for an app, by catalogue index, in each root.
     std::map<std::wstring, std::vector<int>> machineMembers;
     std::map<std::wstring, std::vector<int>> userMembers;
+    // The file types, in lower case, whose extension keys offer an app's ProgIds, by catalogue index.
+    std::map<int, std::set<std::wstring>> fileTypes;
     std::vector<std::wstring> machineKeys;  // top-level class keys written, for removal
     std::vector<std::wstring> userKeys;
     bool keepOnExit = false;  // leave everything in place at destruction

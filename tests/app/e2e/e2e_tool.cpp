@@ -188,7 +188,8 @@ int Summary(const RealisticRegistry& registry) {
     catalogue.CompilePatterns();
     DiscoverProgIds(catalogue, registry.sid.c_str());
     for (const AppEntry& entry : catalogue.entries) {
-        wprintf(L"app %u %u %ls\n", Marked(registry.sid, entry.progIds), entry.progIds.count, entry.Look().name);
+        wprintf(L"app %u %u %u %ls\n", Marked(registry.sid, entry.progIds), entry.progIds.count, entry.fileTypes.count,
+                entry.Look().name);
     }
     return 0;
 }
@@ -466,6 +467,9 @@ int wmain(int argc, wchar_t** argv) {
         }
         RegisterRecorder(L"https", argv[2]);
         RegisterRecorder(L"ms-settings", argv[2]);
+        for (int app = 0; app < kAppCount; ++app) {
+            wprintf(L"%zu ", registry.fileTypes[app].size());  // how many file types are offered the app
+        }
     } else if (command == L"remove") {
         for (const std::wstring& extension : EnumerateSubkeys(HKEY_USERS, registry.FileExts(), 0)) {
             AllowEverything(ProtectedKey(registry, extension));

@@ -40,6 +40,7 @@ CAPTION_TOP, CAPTION_ONLY = 0.56, 0.6
 NAMES = ["Chromium Microsoft Edge", "Microsoft Edge", "Mail", "Photos", "Movies & TV", "Groove Music", "Paint 3D",
          "Notepad"]
 ROLE_PUSHBUTTON = 43
+FILE_TYPES = []
 # A focus mark is two pixels wide just inside the tile's edge; the pictures inside it are compared.
 MARK = 2
 # The sum of the three channels' mean differences below which a tile on the screen counts as
@@ -444,8 +445,12 @@ def scenario_windows11():
     tool("protect", ".pdf", *protected)
     program = Program()
     tiles = [row for row in accessible() if row[0] == ROLE_PUSHBUTTON]
-    described = [name + (" is not on this PC." if app in ABSENT else " is not blocked. Click to block it.")
-                 for app, name in enumerate(NAMES)]
+    first = {CHROMIUM_EDGE: ".pdf, .htm, .html", PHOTOS: ".jpg, .png, .heic", GROOVE: ".mp4, .mp3, .mov",
+             NOTEPAD: ".txt, .log, .ini"}
+    offered = "%s %s: %d (%s, ...)."
+    described = [name + " is not on this PC." if app in ABSENT else offered % (
+        name + " is not blocked. Click to block it.", "File types it can open on this PC", FILE_TYPES[app], first[app])
+        for app, name in enumerate(NAMES)]
     check([(row[2], row[4]) for row in tiles] == [(int(app in ABSENT), described[app]) for app in range(8)],
           "screen readers read the absent apps' tiles as unavailable, and every tile's state (%s)" % tiles)
     for app in WINDOWS10_APPS:
@@ -461,7 +466,9 @@ def scenario_windows11():
     program.click_tile(PHOTOS)
     program.hover_tile(NOTEPAD)
     program.hover_tile(PHOTOS)
-    check(tool("tooltip") == "Photos is blocked. Click to unblock it.", "tooltips follow the state")
+    check(tool("tooltip") == offered % ("Photos is blocked. Click to unblock it.", "Windows no longer offers it for "
+                                        "the file types it is registered for on this PC", FILE_TYPES[PHOTOS],
+                                        first[PHOTOS]), "tooltips follow the state (%s)" % tool("tooltip"))
     for _ in range(8):
         if focused() != "link 50":
             key("Tab")
@@ -713,7 +720,8 @@ SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fail
 
 
 def main():
-    tool("seed", RECORDER, *(["windows11"] if SCENARIO == "windows11-apps" else []))
+    # The seed tells how many file types its extension keys offer each app for.
+    FILE_TYPES[:] = map(int, tool("seed", RECORDER, *(["windows11"] if SCENARIO == "windows11-apps" else [])).split())
     try:
         SCENARIOS[SCENARIO]()
     finally:
