@@ -145,10 +145,14 @@ struct ResetTest : testing::Test {
 
     ResetTest() { RawDeleteTree(HKEY_USERS, fileExts); }
     ~ResetTest() override {
+        Unlock();
+        RawDeleteTree(HKEY_USERS, fileExts);
+    }
+    void Unlock() {
         for (const std::wstring& key : locked) {
             AllowEverything(key);
         }
-        RawDeleteTree(HKEY_USERS, fileExts);
+        locked.clear();
     }
     void Lock(const std::wstring& key, DWORD denied) {
         DenyToCurrentUser(key, denied);
@@ -290,7 +294,7 @@ TEST_F(ResetTest, WhileExplorerChangesTheKeysTheReportNamesWhatIsLeft) {
 // (SetNamedSecurityInfoW, Remarks:
 // https://learn.microsoft.com/en-us/windows/win32/api/aclapi/nf-aclapi-setnamedsecurityinfow);
 // Wine never does, so this plays it: the keys locked before are open again.
-std::vector<std::wstring>* propagatedTo = nullptr;
+ResetTest* propagatedTo = nullptr;
 
 DWORD WINAPI SetAndPropagate(LPWSTR name,
                              SE_OBJECT_TYPE type,
@@ -300,17 +304,14 @@ DWORD WINAPI SetAndPropagate(LPWSTR name,
                              PACL dacl,
                              PACL sacl) {
     const DWORD status = SystemSecurityCalls().setNamedSecurityInfo(name, type, what, owner, group, dacl, sacl);
-    for (const std::wstring& key : *propagatedTo) {
-        AllowEverything(key);
-    }
-    propagatedTo->clear();
+    propagatedTo->Unlock();
     return status;
 }
 
 TEST_F(ResetTest, KeysThatRefuseDeletionAreTriedAgainOnceThePermissionsAreFixed) {
     SecurityCalls propagating = SystemSecurityCalls();
     propagating.setNamedSecurityInfo = SetAndPropagate;
-    propagatedTo = &locked;
+    propagatedTo = this;
     struct Row {
         const SecurityCalls* calls;
         uint32_t count;
@@ -329,10 +330,7 @@ TEST_F(ResetTest, KeysThatRefuseDeletionAreTriedAgainOnceThePermissionsAreFixed)
         EXPECT_TRUE(outcome.permissionsFixed);
         EXPECT_EQ(Names(outcome.keptExtensions), row.kept);
         EXPECT_EQ(EnumerateNames(fileExts), row.kept);
-        for (const std::wstring& key : locked) {
-            AllowEverything(key);
-        }
-        locked.clear();
+        Unlock();
     }
 }
 
