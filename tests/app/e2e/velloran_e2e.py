@@ -3,7 +3,7 @@
 clicked with xdotool, its window photographed, and the registry read back afterwards.
 
 Usage: velloran_e2e.py <build dir> <pictures dir> <scenario>
-Scenarios: tiles, method1, method1-fails, links, keyboard, windows11, windows11-apps, scale, languages, crowded.
+<scenario> is one named in scenarios.txt beside this file, which says what each shows.
 The runner exports VELLORAN_X11_PREFIX and VELLORAN_X11_DISPLAY for the test display."""
 
 import os
@@ -713,17 +713,18 @@ def scenario_crowded():
     check(program.close() == 0, "a close request while the registry is read ends it with exit code 0")
 
 
-SCENARIOS = {"tiles": scenario_tiles, "method1": scenario_method1, "method1-fails": scenario_method1_fails,
-             "links": scenario_links, "keyboard": scenario_keyboard, "windows11": scenario_windows11,
-             "windows11-apps": scenario_windows11_apps, "scale": scenario_scale, "languages": scenario_languages,
-             "crowded": scenario_crowded}
+def scenarios():
+    """The scenarios of scenarios.txt, by name: the function scenario_<name> of each."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "scenarios.txt")) as listed:
+        names = [line.split()[0] for line in listed if line[:1].isalpha()]
+    return {name: globals()["scenario_" + name.replace("-", "_")] for name in names}
 
 
 def main():
     # The seed tells how many file types its extension keys offer each app for.
     FILE_TYPES[:] = map(int, tool("seed", RECORDER, *(["windows11"] if SCENARIO == "windows11-apps" else [])).split())
     try:
-        SCENARIOS[SCENARIO]()
+        scenarios()[SCENARIO]()
     finally:
         subprocess.run([WINE, TOOL, "remove"], env=ENV, capture_output=True, timeout=120)
     return 1 if failures else 0
