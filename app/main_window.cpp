@@ -27,6 +27,7 @@
 #include "ui/message_box.h"
 #include "ui/picture_caption.h"
 #include "ui/ui_window.h"
+#include "ui/window_lifetime.h"
 #include "version.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <oleacc.h>
 
 #include "ui/com_ref.h"
-#include "ui/image_button.h"
 
 namespace {
 
@@ -253,4 +252,9 @@ void disconnectAccessible(ButtonAccessible*& object) {
     CoDisconnectObject(static_cast<IAccessible*>(object), 0);
     object->Release();
     object = nullptr;
+}
+
+void clickImageButton(HWND control) {
+    PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
 }

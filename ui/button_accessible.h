@@ -1,5 +1,5 @@
 // What screen readers are told about an image button: its name, the role push button, pressed,
-// unavailable, and a description.
+// unavailable, and a description; and the press that its default action makes.
 #pragma once
 
 #include <windows.h>
@@ -27,3 +27,7 @@ LRESULT answerAccessibleRequest(ButtonAccessible*& object, const AccessibleButto
 
 // Cuts the object off from its facts and from clients in other processes, and releases it.
 void disconnectAccessible(ButtonAccessible*& object);
+
+// Posts the command a click on the picture sends (STN_CLICKED) to the control's parent: a press
+// of the button, by its keys or by a screen reader's default action.
+void clickImageButton(HWND control);

@@ -253,8 +253,3 @@ bool setImageButtonDescription(UiWindow& window, int32_t index, const wchar_t* d
     }
     return true;
 }
-
-void clickImageButton(HWND control) {
-    PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), STN_CLICKED),
-                 reinterpret_cast<LPARAM>(control));
-}

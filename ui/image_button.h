@@ -25,6 +25,3 @@ bool setImageButtonAvailable(UiWindow& window, int32_t index, bool available);
 
 // What the button's tooltip says, and screen readers read as its description.
 bool setImageButtonDescription(UiWindow& window, int32_t index, const wchar_t* description);
-
-// Posts the command a click on the picture sends (STN_CLICKED) to the control's parent.
-void clickImageButton(HWND control);

@@ -318,6 +318,12 @@ bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested) {
     return true;
 }
 
+RECT windowRectForDpi(const UiWindow& window, DWORD style, DWORD exStyle, UINT dpi) {
+    RECT outer = {0, 0, unitsToPixels(window.unitClient.width, dpi), unitsToPixels(window.unitClient.height, dpi)};
+    adjustWindowRectForDpi(outer, style, exStyle, dpi);
+    return outer;
+}
+
 bool scaledWindowSize(const UiWindow& window, UINT dpi, SIZE& size) {
     if (!window.hwnd || window.frameless || window.unitClient.width <= 0 || dpi == 0) {
         return false;

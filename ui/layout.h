@@ -15,6 +15,9 @@ bool layoutControls(UiWindow& window, HWND hwnd);
 // restored (layoutControls). False without a window.
 bool rescaleWindow(UiWindow& window, UINT dpi, const RECT* suggested);
 
+// The window rectangle, at the origin, around the window's client size in units at dpi.
+RECT windowRectForDpi(const UiWindow& window, DWORD style, DWORD exStyle, UINT dpi);
+
 // WM_GETDPISCALEDSIZE: the window size whose client area is the window's size in units at
 // dpi, with the frame the system draws there. False when the system's linear scaling has
 // to do (no window, or a frameless one).

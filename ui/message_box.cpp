@@ -13,6 +13,7 @@
 #include "ui/layout.h"
 #include "ui/object_ledger.h"
 #include "ui/shapes.h"
+#include "ui/window_lifetime.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// UiWindow and UiEvent: the toolkit's window object and the record its events are written to.
+// UiWindow and UiEvent: the toolkit's window record and the record its events are written to.
 #pragma once
 
 #include <windows.h>
@@ -79,7 +79,9 @@ struct UiSize {
 };
 
 // One top-level toolkit window. It owns its native window, control table, brushes, bitmaps
-// and memory DC, and releases them in destroyWindow; the object can be created again.
+// and memory DC, and releases them in destroyWindow; the object can be created again. The
+// operations on it live in the files of their concern, above this one; its constructor and
+// destructor with createWindow and destroyWindow (ui/window_lifetime.cpp).
 struct UiWindow {
     UiEvent ownEvent{};
     UiControl* controls = nullptr;  // owned; slot 0 never holds a control
@@ -145,47 +147,3 @@ struct UiWindow {
     UiWindow(const UiWindow&) = delete;
     UiWindow& operator=(const UiWindow&) = delete;
 };
-
-// Default style and extended style of createWindow (-1).
-constexpr DWORD UI_DEFAULT_STYLE = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD UI_DEFAULT_EX_STYLE = WS_EX_ACCEPTFILES;
-
-// Clears the handle fields, rectangles, fonts and background settings; with clearControls
-// also forgets the control table (without freeing it: the caller does that).
-void resetState(UiWindow& window, bool clearControls);
-
-// Creates the native window with a client area of clientWidth x clientHeight units at the
-// window's DPI. style and exStyle -1 take the defaults above; x and y both -1 centre the
-// window on parent (or on the work area). Destroys an existing window first. Set `eventTarget` before calling: it is
-// zeroed here. Returns the new hwnd or null.
-HWND createWindow(UiWindow& window,
-                  const wchar_t* className,
-                  const wchar_t* title,
-                  int32_t clientWidth,
-                  int32_t clientHeight,
-                  int32_t x,
-                  int32_t y,
-                  DWORD style,
-                  DWORD exStyle,
-                  HWND parent);
-
-// The window rectangle, at the origin, around the window's client size in units at dpi.
-RECT windowRectForDpi(const UiWindow& window, DWORD style, DWORD exStyle, UINT dpi);
-
-// Removes the controls (highest index first) and releases every handle; false when there
-// is no window.
-bool destroyWindow(UiWindow& window);
-
-// Gives the window its own icons; either may be null. The window owns them from then on:
-// the icons they replace are destroyed here, and destroyWindow destroys them. False, with
-// nothing taken, when there is no window or no icon.
-bool setWindowIcons(UiWindow& window, HICON large, HICON small);
-
-// The font of new controls: 9 point "Arial", normal weight, font style 1, default quality.
-void applyFontDefaults(UiWindow& window);
-
-// Centres hwnd on reference's window rectangle, or on the work area when reference is null.
-bool centreWindow(HWND hwnd, HWND reference);
-
-LRESULT CALLBACK
-windowSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId, DWORD_PTR referenceData);

@@ -552,3 +552,14 @@ LRESULT handleWindowMessage(UiWindow& window, HWND hwnd, UINT message, WPARAM wP
             return passed(passOn);
     }
 }
+
+LRESULT CALLBACK
+windowSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId, DWORD_PTR) {
+    auto* window = reinterpret_cast<UiWindow*>(subclassId);
+    if (!window) {
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    bool passOn = false;
+    LRESULT result = handleWindowMessage(*window, hwnd, message, wParam, lParam, passOn);
+    return passOn ? DefSubclassProc(hwnd, message, wParam, lParam) : result;
+}

@@ -12,3 +12,7 @@ HWND childAtPoint(HWND hwnd, int32_t x, int32_t y);
 
 // Destroys the window's transient popup, if any; always true.
 bool closePopup(UiWindow& window);
+
+// The subclass procedure of every toolkit window; its subclass id is the window's UiWindow.
+LRESULT CALLBACK
+windowSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId, DWORD_PTR referenceData);

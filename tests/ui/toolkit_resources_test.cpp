@@ -12,6 +12,7 @@
 #include "ui/message_box.h"
 #include "ui/shapes.h"
 #include "ui/tooltip.h"
+#include "ui/window_lifetime.h"
 #include "ui_test_resources.h"
 #include "ui_test_support.h"
 

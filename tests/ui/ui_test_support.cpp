@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/window_lifetime.h"
+
 namespace {
 
 struct GdiplusRun : testing::Environment {

@@ -1,4 +1,4 @@
-#include "ui/ui_window.h"
+#include "ui/window_lifetime.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -11,6 +11,7 @@
 #include "ui/images.h"
 #include "ui/link.h"
 #include "ui/message_box.h"
+#include "ui/window_lifetime.h"
 #include "ui_test_resources.h"
 #include "ui_test_support.h"
 

@@ -1,5 +1,6 @@
-// UiWindow: class registration, creation, centring, icon adoption, subclassing and teardown.
-#include "ui/ui_window.h"
+// The native window of a UiWindow: class registration, creation, centring, icon adoption,
+// subclassing and teardown.
+#include "ui/window_lifetime.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -10,6 +11,7 @@
 
 #include "ui/controls.h"
 #include "ui/dpi.h"
+#include "ui/layout.h"
 #include "ui/object_ledger.h"
 #include "ui/window_procedure.h"
 
@@ -110,12 +112,6 @@ bool registerWindowClass(UiWindow& window, const wchar_t* className) {
 }
 
 }  // namespace
-
-RECT windowRectForDpi(const UiWindow& window, DWORD style, DWORD exStyle, UINT dpi) {
-    RECT outer = {0, 0, unitsToPixels(window.unitClient.width, dpi), unitsToPixels(window.unitClient.height, dpi)};
-    adjustWindowRectForDpi(outer, style, exStyle, dpi);
-    return outer;
-}
 
 bool setWindowIcons(UiWindow& window, HICON large, HICON small) {
     if (!window.hwnd) {
@@ -321,15 +317,4 @@ bool centreWindow(HWND hwnd, HWND reference) {
         y = std::max(y, static_cast<int32_t>(area.top));
     }
     return SetWindowPos(hwnd, nullptr, x, y, w, h, SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOOWNERZORDER);
-}
-
-LRESULT CALLBACK
-windowSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId, DWORD_PTR) {
-    auto* window = reinterpret_cast<UiWindow*>(subclassId);
-    if (!window) {
-        return DefSubclassProc(hwnd, message, wParam, lParam);
-    }
-    bool passOn = false;
-    LRESULT result = handleWindowMessage(*window, hwnd, message, wParam, lParam, passOn);
-    return passOn ? DefSubclassProc(hwnd, message, wParam, lParam) : result;
 }
