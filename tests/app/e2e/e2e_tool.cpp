@@ -196,15 +196,6 @@ int Summary(const RealisticRegistry& registry) {
     return 0;
 }
 
-int CatalogueState() {
-    for (const AppDefinition& app : kApps) {
-        const AppLook& last = app.laterLook.name ? app.laterLook : app.look;
-        wprintf(L"%d %u %u %u %u|%ls|%ls\n", app.offeredWhenAbsent, app.look.normalImageId, app.look.blockedImageId,
-                last.normalImageId, last.blockedImageId, app.look.name, last.name);
-    }
-    return 0;
-}
-
 // Made with a subkey of its own, whose children nobody may list: it cannot be emptied, so
 // it cannot be deleted, as Windows refuses other programs some extensions.
 std::wstring ProtectedKey(const RealisticRegistry& registry, const std::wstring& extension) {
@@ -494,7 +485,11 @@ int wmain(int argc, wchar_t** argv) {
     } else if (command == L"summary") {
         result = Summary(registry);
     } else if (command == L"catalogue") {
-        result = CatalogueState();
+        for (const AppDefinition& app : kApps) {
+            const AppLook& last = app.laterLook.name ? app.laterLook : app.look;
+            wprintf(L"%d %u %u %u %u|%ls|%ls\n", app.offeredWhenAbsent, app.look.normalImageId, app.look.blockedImageId,
+                    last.normalImageId, last.blockedImageId, app.look.name, last.name);
+        }
     } else if (command == L"where" && argc >= 3) {
         result = WhereIs(argv[2]);
     } else if (command == L"drop-fileexts") {
