@@ -17,47 +17,6 @@ namespace {
 constexpr int kChromiumEdge = 0;
 constexpr int kNotepad = 7;
 
-struct AppDefinition {
-    AppLook look;
-    const wchar_t* pattern;
-    bool offeredWhenAbsent;
-    bool modelIdCounts;
-    AppLook laterLook;
-    int32_t laterFrom;
-};
-
-constexpr AppLook kNoLaterLook{nullptr, 0, 0};
-
-// Every backslash here is one character of the pattern: "\\\\" is the regular expression
-// for one literal backslash. The first eight are the apps that took file types over on
-// Windows 10; the last four do so on Windows 11.
-const AppDefinition kApps[kAppCount] = {
-    {{L"Chromium Microsoft Edge", 207, 217},
-     L".+\\\\Microsoft\\\\Edge\\\\Application\\\\msedge.exe",
-     true,
-     false,
-     kNoLaterLook,
-     0},
-    {{L"Microsoft Edge", 200, 210}, L"Microsoft\\.MicrosoftEdge_.+", true, false, kNoLaterLook, 0},
-    {{L"Mail", 201, 211}, L"microsoft\\.windowscommunicationsapps_.+", true, false, kNoLaterLook, 0},
-    {{L"Photos", 203, 213}, L"Microsoft\\.Windows.Photos_.+", true, false, kNoLaterLook, 0},
-    {{L"Movies & TV", 202, 212}, L"Microsoft\\.ZuneVideo_.+", true, false, kNoLaterLook, 0},
-    // Media Player took over Groove Music's package with version 11.
-    {{L"Groove Music", 204, 214}, L"Microsoft\\.ZuneMusic_.+", true, false, {L"Media Player", 234, 244}, 11},
-    {{L"Paint 3D", 205, 215}, L"Microsoft\\.MSPaint_.+", true, false, kNoLaterLook, 0},
-    {{L"Notepad", 206, 216},
-     L"(Microsoft\\.WindowsNotepad_.+)|(\\\\Windows\\\\(System32\\\\)?notepad.exe)",
-     true,
-     false,
-     kNoLaterLook,
-     0},
-    {{L"Paint", 230, 240}, L"Microsoft\\.Paint_.+", false, true, kNoLaterLook, 0},
-    {{L"Snipping Tool", 231, 241}, L"Microsoft\\.ScreenSketch_.+", false, true, kNoLaterLook, 0},
-    {{L"Clipchamp", 232, 242}, L"Clipchamp\\.Clipchamp_.+", false, true, kNoLaterLook, 0},
-    // Its ApplicationName is the plain "Outlook (new)"; its AppUserModelID names the package.
-    {{L"Outlook", 233, 243}, L"Microsoft\\.OutlookForWindows_.+", false, true, kNoLaterLook, 0},
-};
-
 // The major version in a package resource reference, "@{Name_11.2406.13.0_x64__publisher?...":
 // package names hold no underscore, so the version follows the first one. 0 for any other text.
 int32_t PackageMajorVersion(const wchar_t* identity) {

@@ -65,10 +65,10 @@ struct PlacedPicture {
     int32_t y;
     int32_t size;
 };
-constexpr PlacedPicture kEmblem{220, 10, 10, 64};
-constexpr PlacedPicture kRepairArrow{221, 10, 153, 32};
+constexpr PlacedPicture kEmblem{IDP_EMBLEM, 10, 10, 64};
+constexpr PlacedPicture kRepairArrow{IDP_REPAIR_ARROW, 10, 153, 32};
 // Every picture is also drawn at twice its size, under its id plus this, for scales above 100 %.
-constexpr uint16_t kLargePictureOffset = 100;
+constexpr uint16_t kLargePictureOffset = IDP_LARGE_OFFSET;
 
 constexpr int32_t kTileY = 305;
 constexpr int32_t kTileSize = 75;

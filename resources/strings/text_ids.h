@@ -1,5 +1,6 @@
 // The ids of the texts in the string tables, shared by the tables and the code that reads them.
-// An app's name is the text whose id is that of its tile picture (AppLook::normalImageId).
+// An app's name is the text whose id is that of its tile picture, IDP_<app> of
+// resources/pictures/picture_ids.h (AppLook::normalImageId).
 #pragma once
 
 #define IDS_HEADLINE 1

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/texts.h"
+
 namespace {
 
 struct MatchCase {
@@ -70,15 +72,25 @@ TEST(MatchesApp, EveryPatternCompilesAndAFaultyOneNeverMatches) {
     EXPECT_NE(catalogue.entries[4].compiledPattern, nullptr);
 }
 
-TEST(AppCatalogue, HoldsTheTilesInOrderWithTheirPictures) {
+// The tiles' order, which the cases above and the test registry's apps follow; later apps come after.
+const std::wstring kFirstApps =
+    L"Chromium Microsoft Edge|Microsoft Edge|Mail|Photos|Movies & TV|Groove Music|"
+    L"Paint 3D|Notepad|Paint|Snipping Tool|Clipchamp|Outlook|";
+
+// An app is named by its picture: the English text of that id is its name in each of its looks.
+TEST(AppCatalogue, HoldsTheTilesInOrderEachNamedByItsPicture) {
     AppCatalogue catalogue;
-    const uint16_t normal[] = {207, 200, 201, 203, 202, 204, 205, 206, 230, 231, 232, 233};
+    const Texts english{nullptr, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US)};
+    std::wstring names;
     for (int i = 0; i < kAppCount; ++i) {
-        EXPECT_EQ(catalogue.entries[i].Look().normalImageId, normal[i]);
-        EXPECT_EQ(catalogue.entries[i].Look().blockedImageId, normal[i] + 10);
+        names += catalogue.entries[i].look.name + std::wstring(L"|");
+        for (const AppLook& look : {catalogue.entries[i].look, catalogue.entries[i].laterLook}) {
+            EXPECT_STREQ(look.name ? english.Get(look.normalImageId).CStr() : nullptr, look.name) << "app " << i;
+        }
         EXPECT_EQ(catalogue.entries[i].offeredWhenAbsent, i < 8);
         EXPECT_EQ(catalogue.entries[i].progIds.count, 0u);
     }
+    EXPECT_EQ(names.substr(0, kFirstApps.size()), kFirstApps);
 }
 
 }  // namespace

@@ -219,13 +219,17 @@ TEST_F(DiscoveryTest, WithAnAccountNameForTheSidOnlyTheMachineCounts) {
     EXPECT_TRUE(found[2].empty());  // Mail lives only in the user's packages
 }
 
-// The literal cores and the line starts only spare work: every text discovery reads from a
-// realistic registry, and every text on an edge, gets exactly the answer of PCRE2 alone.
+// The literal cores and the line starts only spare work: every text discovery reads from the
+// realistic registries of Windows 10 and 11, and every text on an edge, gets exactly the answer
+// of PCRE2 alone.
 TEST_F(DiscoveryTest, MatchingAnswersExactlyAsPcre2AloneForEveryText) {
     DiscoveryTexts read;
     DiscoveryFloor(registry.sid, &read);
     ASSERT_GT(read.commands.size(), 500u);
     ASSERT_GT(read.identities.size(), 40u);
+    RealisticRegistry windows11(CurrentUserSid(), RealisticRegistryShape{1000, 300, 40, 0, true});
+    windows11.Seed();  // with the apps that only Windows 11 has
+    DiscoveryFloor(windows11.sid, &read);
     std::vector<WideString> texts = std::move(read.commands);
     texts.insert(texts.end(), read.identities.begin(), read.identities.end());
     for (const wchar_t* edge : kEdgeTexts) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_catalogue.h"
 #include "app/texts.h"
 #include "ui/images.h"
 #include "version.h"
@@ -53,59 +54,55 @@ uint32_t BigEndian32(const unsigned char* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
+// Every look of every app in the catalogue: the pictures its tile shows.
+std::vector<AppLook> Looks() {
+    std::vector<AppLook> looks;
+    for (const AppDefinition& app : kApps) {
+        looks.push_back(app.look);
+        if (app.laterLook.name)
+            looks.push_back(app.laterLook);
+    }
+    return looks;
+}
+
 struct PictureCase {
     WORD id;
-    uint32_t width;
-    uint32_t height;
-    int colourType;  // 2: RGB, 6: RGBA
+    uint32_t size;       // square
+    uint32_t largeSize;  // of its copy for display scales above 100 %, under its id plus IDP_LARGE_OFFSET
+    int colourType;      // 2: RGB, 6: RGBA, 0: either (a blocked tile: opaque either way, as its pixels show)
 };
 
-// The app tiles, the same with a stop sign, the emblem, the picture beside the reset and fix link.
-const PictureCase kPictures[] = {
-    {200, 100, 100, 2}, {201, 100, 100, 2}, {202, 100, 100, 2}, {203, 100, 100, 2}, {204, 100, 100, 2},
-    {205, 100, 100, 2}, {206, 100, 100, 2}, {207, 100, 100, 2}, {210, 100, 100, 6}, {211, 100, 100, 6},
-    {212, 100, 100, 6}, {213, 100, 100, 6}, {214, 100, 100, 6}, {215, 100, 100, 2}, {216, 100, 100, 2},
-    {217, 100, 100, 2}, {220, 64, 64, 6},   {221, 48, 48, 6},   {230, 100, 100, 2}, {231, 100, 100, 2},
-    {232, 100, 100, 2}, {233, 100, 100, 2}, {234, 100, 100, 2}, {240, 100, 100, 2}, {241, 100, 100, 2},
-    {242, 100, 100, 2}, {243, 100, 100, 2}, {244, 100, 100, 2},
-    // The same at twice their size on the screen, for display scales above 100 %.
-    {300, 150, 150, 2}, {301, 150, 150, 2}, {302, 150, 150, 2}, {303, 150, 150, 2}, {304, 150, 150, 2},
-    {305, 150, 150, 2}, {306, 150, 150, 2}, {307, 150, 150, 2}, {310, 150, 150, 6}, {311, 150, 150, 6},
-    {312, 150, 150, 6}, {313, 150, 150, 6}, {314, 150, 150, 6}, {315, 150, 150, 2}, {316, 150, 150, 2},
-    {317, 150, 150, 2}, {320, 128, 128, 6}, {321, 64, 64, 6},   {330, 150, 150, 2}, {331, 150, 150, 2},
-    {332, 150, 150, 2}, {333, 150, 150, 2}, {334, 150, 150, 2}, {340, 150, 150, 2}, {341, 150, 150, 2},
-    {342, 150, 150, 2}, {343, 150, 150, 2}, {344, 150, 150, 2},
-};
+// The emblem and the picture beside the reset and fix link, on a transparent ground, and each app's tiles.
+std::vector<PictureCase> Pictures() {
+    std::vector<PictureCase> pictures = {{IDP_EMBLEM, 64, 128, 6}, {IDP_REPAIR_ARROW, 48, 64, 6}};
+    for (const AppLook& look : Looks())
+        pictures.insert(pictures.end(), {{look.normalImageId, 100, 150, 2}, {look.blockedImageId, 100, 150, 0}});
+    return pictures;
+}
 
-TEST(Resources, EveryPictureIsAnEightBitPngOfItsSizeAndColourType) {
+// And no two the same: two looks sharing a picture would pass the header checks.
+TEST(Resources, EveryPictureIsAnEightBitPngOfItsSizeAndColourTypeAndOfItsOwn) {
     ProgramFile program;
     ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
     static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    for (const PictureCase& c : kPictures) {
-        SCOPED_TRACE(c.id);
-        std::vector<unsigned char> png = ResourceBytes(program.module, L"IMAGE", c.id);
-        // Signature, then the IHDR chunk: length 13, "IHDR", width, height, bit depth, colour type.
-        ASSERT_GE(png.size(), 33u);
-        EXPECT_EQ(std::memcmp(png.data(), kSignature, sizeof kSignature), 0);
-        EXPECT_EQ(BigEndian32(&png[8]), 13u);
-        EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
-        EXPECT_EQ(BigEndian32(&png[16]), c.width);
-        EXPECT_EQ(BigEndian32(&png[20]), c.height);
-        EXPECT_EQ(png[24], 8);
-        EXPECT_EQ(png[25], c.colourType);
-    }
-}
-
-// Each id has a picture of its own: a script line pointing two ids at one file would pass the header checks.
-TEST(Resources, NoTwoPicturesAreTheSame) {
-    ProgramFile program;
-    ASSERT_NE(program.module, nullptr) << "cannot load " << VELLORAN_PROGRAM_FILE;
     std::vector<std::vector<unsigned char>> seen;
-    for (const PictureCase& c : kPictures) {
-        SCOPED_TRACE(c.id);
-        std::vector<unsigned char> png = ResourceBytes(program.module, L"IMAGE", c.id);
-        EXPECT_TRUE(std::find(seen.begin(), seen.end(), png) == seen.end()) << "same bytes as an earlier picture";
-        seen.push_back(std::move(png));
+    for (const PictureCase& c : Pictures()) {
+        for (const auto& [id, size] :
+             {std::pair<int, uint32_t>{c.id, c.size}, {c.id + IDP_LARGE_OFFSET, c.largeSize}}) {
+            SCOPED_TRACE(id);
+            std::vector<unsigned char> png = ResourceBytes(program.module, L"IMAGE", static_cast<WORD>(id));
+            // Signature, then the IHDR chunk: length 13, "IHDR", width, height, bit depth, colour type.
+            ASSERT_GE(png.size(), 33u);
+            EXPECT_EQ(std::memcmp(png.data(), kSignature, sizeof kSignature), 0);
+            EXPECT_EQ(BigEndian32(&png[8]), 13u);
+            EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
+            EXPECT_EQ(BigEndian32(&png[16]), size);
+            EXPECT_EQ(BigEndian32(&png[20]), size);
+            EXPECT_EQ(png[24], 8);
+            EXPECT_TRUE(c.colourType ? png[25] == c.colourType : png[25] == 2 || png[25] == 6) << int{png[25]};
+            EXPECT_TRUE(std::find(seen.begin(), seen.end(), png) == seen.end()) << "same bytes as an earlier picture";
+            seen.push_back(std::move(png));
+        }
     }
 }
 
@@ -147,11 +144,12 @@ TEST(Resources, EachBlockedTileIsTheAppsOwnTileOutsideTheStopSign) {
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
-    for (WORD normalId : {200, 201, 202, 203, 204, 205, 206, 207, 230, 231, 232, 233, 234}) {
-        SCOPED_TRACE(normalId);
-        std::unique_ptr<Gdiplus::Bitmap> normal(loadImageResource(program.module, MAKEINTRESOURCEW(normalId), 0, 0));
+    for (const AppLook& look : Looks()) {
+        SCOPED_TRACE(look.normalImageId);
+        std::unique_ptr<Gdiplus::Bitmap> normal(
+            loadImageResource(program.module, MAKEINTRESOURCEW(look.normalImageId), 0, 0));
         std::unique_ptr<Gdiplus::Bitmap> blocked(
-            loadImageResource(program.module, MAKEINTRESOURCEW(normalId + 10), 0, 0));
+            loadImageResource(program.module, MAKEINTRESOURCEW(look.blockedImageId), 0, 0));
         ASSERT_TRUE(normal && blocked);
         for (int y = 0; y < 100; ++y) {
             for (int x = 0; x < 100; ++x) {

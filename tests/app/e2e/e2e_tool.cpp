@@ -10,6 +10,8 @@
 //   e2e_tool fileexts               "<subkeys> <owner> <entries>" then one line per entry
 //   e2e_tool summary                "fileexts <subkeys> <owner> <entries> | <entry> | ...", then
 //                                   "app <marked> <total> <name>" for each app (tools/dev run)
+//   e2e_tool catalogue              "<offered when absent> <picture> <blocked picture> <the same
+//                                   in its last look>|<name>|<name in its last look>" of each app
 //   e2e_tool where <name>           "<x> <y>" on the screen of the control that screen readers
 //                                   read by that name (or, failing that, by a name holding it)
 //   e2e_tool drop-fileexts          deletes the association key itself (Method 1 then fails)
@@ -482,6 +484,12 @@ int wmain(int argc, wchar_t** argv) {
         result = FileExtsState(registry, L"\n");
     } else if (command == L"summary") {
         result = Summary(registry);
+    } else if (command == L"catalogue") {
+        for (const AppDefinition& app : kApps) {
+            const AppLook& last = app.laterLook.name ? app.laterLook : app.look;
+            wprintf(L"%d %u %u %u %u|%ls|%ls\n", app.offeredWhenAbsent, app.look.normalImageId, app.look.blockedImageId,
+                    last.normalImageId, last.blockedImageId, app.look.name, last.name);
+        }
     } else if (command == L"where" && argc >= 3) {
         result = WhereIs(argv[2]);
     } else if (command == L"drop-fileexts") {

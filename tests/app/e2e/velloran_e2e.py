@@ -26,9 +26,6 @@ RECORDER = "Z:" + os.path.join(BUILD, "tests", "e2e_recorder.exe").replace("/", 
 OPENED = os.path.join(PREFIX, "drive_c", "velloran-opened.txt")
 VERSION = os.environ.get("VELLORAN_VERSION", "?")  # the project's, from CMake
 
-# Catalogue order: picture without and with the stop sign.
-TILES = [(207, 217), (200, 210), (201, 211), (203, 213), (202, 212), (204, 214), (205, 215), (206, 216),
-         (230, 240), (231, 241), (232, 242), (233, 243)]
 NOTEPAD, PHOTOS, CHROMIUM_EDGE, MAIL, GROOVE = 7, 3, 0, 2, 5
 WINDOWS10_APPS = list(range(8))
 # Not on a Windows 11 PC of today: Microsoft Edge (legacy), Mail, Movies & TV, Paint 3D.
@@ -37,8 +34,6 @@ TILE_Y, TILE_SIZE, TILE_STEP = 305, 75, 85
 # The tile pictures show the app's name below this line, written by the program, not drawn in;
 # below the second, only the name shows.
 CAPTION_TOP, CAPTION_ONLY = 0.56, 0.6
-NAMES = ["Chromium Microsoft Edge", "Microsoft Edge", "Mail", "Photos", "Movies & TV", "Groove Music", "Paint 3D",
-         "Notepad"]
 ROLE_PUSHBUTTON = 43
 FILE_TYPES = []
 # A focus mark is two pixels wide just inside the tile's edge; the pictures inside it are compared.
@@ -65,6 +60,20 @@ def tool(*arguments, language="C"):
     result = subprocess.run([WINE, TOOL, *arguments], env=in_language(language), capture_output=True, text=True,
                             timeout=120)
     return result.stdout.replace("\r", "").strip()
+
+
+def catalogue():
+    """The apps in tile order, as the program holds them: whether each is offered when absent, its pictures
+    without and with the stop sign, its name, and the same in its last look (for a later version of its package)."""
+    for line in tool("catalogue").splitlines():
+        numbers, name, last_name = line.split("|")
+        offered, normal, blocked, last_normal, last_blocked = map(int, numbers.split())
+        yield offered, (normal, blocked), name, (last_normal, last_blocked), last_name
+
+
+CATALOGUE = list(catalogue())
+TILES = [pictures for offered, pictures, name, last_pictures, last_name in CATALOGUE]
+NAMES = [CATALOGUE[app][2] for app in WINDOWS10_APPS]
 
 
 def xdotool(*arguments):
@@ -488,11 +497,6 @@ def scenario_windows11():
           "closing the window while the box is up ends the program, and no settings page opens within 5 s")
 
 
-# A Windows 11 user's apps, in tile order: nine found, the ninth on a second row.
-WINDOWS11_APPS = [MAIL, PHOTOS, 4, GROOVE, NOTEPAD, 8, 9, 10, 11]
-WINDOWS11_NAMES = ["Mail", "Photos", "Movies & TV", "Media Player", "Notepad", "Paint", "Snipping Tool", "Clipchamp",
-                   "Outlook"]
-NEW_APPS = (8, 9, 10, 11)
 FILEEXTS = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\"
 
 
@@ -534,17 +538,20 @@ def caption_span(tile):
 def scenario_windows11_apps():
     """A Windows 11 user's PC, as seeded: the apps that take file types over there have live tiles,
     named as Windows names them, and block exactly their ProgIds."""
+    # The seed's apps: those it registers for file types, each in its last look, as its package there is the newest.
+    apps = [app for app, count in enumerate(FILE_TYPES) if count]
+    names = [CATALOGUE[app][4] for app in apps]
     before = user_hive()
-    program = Program(apps=WINDOWS11_APPS, pictures={GROOVE: (234, 244)})
+    program = Program(apps=apps, pictures={app: CATALOGUE[app][3] for app in apps})
     check((program.width, program.height) == (690, 475), "a second row of tiles makes the client area 690 x 475 "
           "(%d x %d)" % (program.width, program.height))
     tiles = [row for row in accessible() if row[0] == ROLE_PUSHBUTTON]
-    check([(row[1], row[2], row[3]) for row in tiles] == [(0, 0, name) for name in WINDOWS11_NAMES],
-          "nine live tiles, read as the apps' names (%s)" % tiles)
+    check([(row[1], row[2], row[3]) for row in tiles] == [(0, 0, name) for name in names],
+          "%d live tiles, read as the apps' names (%s)" % (len(names), tiles))
     check(any(row[3].startswith("This application helps you to stop Windows 11 from") for row in accessible()),
           "the Method 1 text names Windows 11")
     spans = {}
-    for app, name in zip(WINDOWS11_APPS, WINDOWS11_NAMES):
+    for app, name in zip(apps, names):
         spans[name] = caption_span(program.tile_on_screen(app))
         width = px(TILE_SIZE, program.dpi)
         check(program.tile_picture(app) == "normal" and spans[name] and abs(sum(spans[name]) - (width - 1)) <= 3,
@@ -552,7 +559,8 @@ def scenario_windows11_apps():
     check(spans["Paint"][1] - spans["Paint"][0] < spans["Snipping Tool"][1] - spans["Snipping Tool"][0],
           "a longer name is written wider")
     counts = {}
-    for app in NEW_APPS:
+    new_apps = [app for app in apps if not CATALOGUE[app][0]]
+    for app in new_apps:
         program.click_tile(app)
         counts[app] = all_blocked(app)
         check(counts[app][1] > 0 and counts[app][0] == counts[app][1] and program.tile_picture(app) == "blocked",
@@ -567,7 +575,7 @@ def scenario_windows11_apps():
     program.click(60, 170)
     check(wait_for(message_box, 10) is not None, "Method 1 reports")
     xdotool("key", "Return")
-    check(all(none_blocked(app) == 0 for app in NEW_APPS), "Method 1 unblocks the new apps")
+    check(all(none_blocked(app) == 0 for app in new_apps), "Method 1 unblocks the new apps")
     left = changes(before, user_hive())
     check(left and all(key.startswith(FILEEXTS) and change[0] == {None} for key, change in left.items()),
           "in the end only the extension keys are gone (%s)" % [k for k in left if not k.startswith(FILEEXTS)][:3])
