@@ -242,6 +242,6 @@ void DiscoverProgIds(AppCatalogue& catalogue, const wchar_t* sid, const std::ato
     const WideString userRoot = WideString::Append({L"HKU\\", sid, L"\\Software\\Classes"});
     ClassesPass{catalogue, userRoot, true, stop, name, offered, RegistryKey()}.Run();
     if (!(stop && stop->load(std::memory_order_relaxed))) {
-        AssignFileTypes(catalogue, offered);
+        AssignFileTypes(catalogue.entries, kAppCount, offered);
     }
 }

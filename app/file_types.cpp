@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "app/app_catalogue.h"
-
 namespace {
 
 // The types a person knows best come first in what the window names; the rest are alphabetical.
@@ -53,10 +51,10 @@ struct Hit {
 
 }  // namespace
 
-void AssignFileTypes(AppCatalogue& catalogue, const std::vector<OfferedProgId>& offered) {
+void AssignFileTypes(AppEntry* apps, int appCount, const std::vector<OfferedProgId>& offered) {
     std::vector<Member> members;
-    for (int app = 0; app < kAppCount; ++app) {
-        const WideStringList& progIds = catalogue.entries[app].progIds;
+    for (int app = 0; app < appCount; ++app) {
+        const WideStringList& progIds = apps[app].progIds;
         for (uint32_t i = 0; i < progIds.count; ++i) {
             members.push_back({progIds.items[i].CStr(), app});
         }
@@ -77,6 +75,6 @@ void AssignFileTypes(AppCatalogue& catalogue, const std::vector<OfferedProgId>& 
     hits.erase(std::unique(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.SameType(b); }),
                hits.end());
     for (const Hit& hit : hits) {
-        catalogue.entries[hit.app].fileTypes.Append(hit.extension);
+        apps[hit.app].fileTypes.Append(hit.extension);
     }
 }

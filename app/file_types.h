@@ -3,9 +3,8 @@
 
 #include <vector>
 
+#include "app/app_entry.h"
 #include "text/wide_string.h"
-
-struct AppCatalogue;
 
 // One value of an extension's OpenWithProgids key: the extension offers that ProgId.
 struct OfferedProgId {
@@ -13,7 +12,7 @@ struct OfferedProgId {
     WideString progId;
 };
 
-// Fills every entry's file types from what the extensions of both classes roots offer: an
+// Fills each app's file types from what the extensions of both classes roots offer: an
 // extension counts once for an app when any of its rows names one of the app's ProgIds, in
 // any letter case. The most common types come first, then the rest alphabetically.
-void AssignFileTypes(AppCatalogue& catalogue, const std::vector<OfferedProgId>& offered);
+void AssignFileTypes(AppEntry* apps, int appCount, const std::vector<OfferedProgId>& offered);
