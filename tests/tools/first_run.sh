@@ -8,7 +8,7 @@ trap 'echo "first run: failed at line $LINENO: $out" >&2' ERR
 out=
 rm -rf "$root/build/run"
 out=$(env -u DISPLAY "$root/tools/dev" run 2>/dev/null)
-grep -q "FileExts: 30 extension keys deleted; owner and permissions set" <<<"$out"
-grep -q "Photos blocked: markers on [1-9][0-9]* ProgIds; Windows no longer offers it for its [1-9][0-9]* file types" <<<"$out"
+grep -q "FileExts, your choice of program for each file extension: 30 extension keys deleted; owner and permissions set" <<<"$out"
+grep -q "Photos blocked: NoOpenWith and NoStaticDefaultVerb, .* set on its [1-9][0-9]* ProgIds; Windows no longer offers it for its [1-9][0-9]* file types" <<<"$out"
 [ "$(sha256sum "$root"/build/run/*.png | cut -d' ' -f1 | sort -u | wc -l)" -ge 3 ]
 echo "first run: the report and the screenshots of tools/dev run show the program's work"
