@@ -48,7 +48,7 @@ run_scenario() {
     hold_desktop "$x11"
     local rc=0
     VELLORAN_X11_PREFIX="$x11" VELLORAN_X11_DISPLAY="$x11_display" VELLORAN_VERSION="$version" \
-        python3 "$root/tests/app/e2e/velloran_e2e.py" "$run_dir" "$root/resources/pictures" "$1" || rc=$?
+        /usr/bin/python3 "$root/tests/app/e2e/velloran_e2e.py" "$run_dir" "$root/resources/pictures" "$1" || rc=$?
     stop_x11 "$x11"
     trap - EXIT
     return "$rc"
