@@ -25,8 +25,8 @@ printf 'file(WRITE "%s" "")\n' "$work/side-built" >>"$repo/CMakeLists.txt"
 git -C "$repo" -c user.name=Forger -c user.email=forger@example.invalid commit -qam "Runs on the verifier's machine"
 side=$(git -C "$repo" rev-parse HEAD)
 git -C "$repo" checkout -q -
-# tools/dev as it is here, committed or not; the source comes from the commit.
-cp "$root/tools/dev" "$repo/tools/dev"
+# tools/dev and its scripts as they are here, committed or not; the source comes from the commit.
+cp -r "$root/tools/dev" "$root/tools/lib" "$repo/tools/"
 mkdir "$repo/build" && ln -s "$root/build/deps" "$repo/build/deps"
 
 for who in maker lookalike; do

@@ -9,7 +9,8 @@
 //   e2e_tool state <app>            "blocked <n> <total>": ProgIds that carry both markers
 //   e2e_tool fileexts               "<subkeys> <owner> <entries>" then one line per entry
 //   e2e_tool summary                "fileexts <subkeys> <owner> <entries> | <entry> | ...", then
-//                                   "app <marked> <total> <name>" for each app (tools/dev run)
+//                                   "app <marked> <total> <file types> <name>" for each app, then
+//                                   "shared <app> <app>" for two that share a ProgId (tools/dev run)
 //   e2e_tool catalogue              "<offered when absent> <picture> <blocked picture> <the same
 //                                   in its last look>|<name>|<name in its last look>" of each app
 //   e2e_tool where <name>           "<x> <y>" on the screen of the control that screen readers
@@ -183,6 +184,18 @@ int FileExtsState(const RealisticRegistry& registry, const wchar_t* separator) {
     return 0;
 }
 
+// Whether two apps share a ProgId: blocking one then marks it for the other too.
+bool ShareProgId(const WideStringList& one, const WideStringList& other) {
+    for (uint32_t i = 0; i < one.count; ++i) {
+        for (uint32_t j = 0; j < other.count; ++j) {
+            if (_wcsicmp(one.items[i].CStr(), other.items[j].CStr()) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 int Summary(const RealisticRegistry& registry) {
     wprintf(L"fileexts ");
     FileExtsState(registry, L" | ");
@@ -192,6 +205,13 @@ int Summary(const RealisticRegistry& registry) {
     for (const AppEntry& entry : catalogue.entries) {
         wprintf(L"app %u %u %u %ls\n", Marked(registry.sid, entry.progIds), entry.progIds.count, entry.fileTypes.count,
                 entry.Look().name);
+    }
+    for (int app = 0; app < kAppCount; ++app) {
+        for (int other = app + 1; other < kAppCount; ++other) {
+            if (ShareProgId(catalogue.entries[app].progIds, catalogue.entries[other].progIds)) {
+                wprintf(L"shared %d %d\n", app, other);
+            }
+        }
     }
     return 0;
 }
