@@ -545,6 +545,8 @@ def scenario_windows11_apps():
     program = Program(apps=apps, pictures={app: CATALOGUE[app][3] for app in apps})
     check((program.width, program.height) == (690, 475), "a second row of tiles makes the client area 690 x 475 "
           "(%d x %d)" % (program.width, program.height))
+    bottom = [program.screen().getpixel((x, program.height - 1)) for x in range(program.width)]
+    check(max(map(max, bottom)) <= 64, "the dark band grew with the window to its bottom row")
     tiles = [row for row in accessible() if row[0] == ROLE_PUSHBUTTON]
     check([(row[1], row[2], row[3]) for row in tiles] == [(0, 0, name) for name in names],
           "%d live tiles, read as the apps' names (%s)" % (len(names), tiles))
