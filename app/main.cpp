@@ -19,6 +19,27 @@ void __verbose_terminate_handler() {
 }
 }  // namespace __gnu_cxx
 
+// The containers' checks of length, range and allocation size throw through these. Nothing here
+// catches, so a throw ends the program as above; ending it here keeps the runtime's exception
+// classes, and the string and locale code they bring, out of the program file.
+namespace std {
+void __throw_bad_alloc() {
+    std::abort();
+}
+void __throw_bad_array_new_length() {
+    std::abort();
+}
+void __throw_length_error(const char*) {
+    std::abort();
+}
+void __throw_logic_error(const char*) {
+    std::abort();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+    std::abort();
+}
+}  // namespace std
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // The shell wants an apartment-threaded COM before ShellExecuteEx, and the desktop's
     // shell is reached through COM; OLE1 DDE is of no use here.
