@@ -221,8 +221,6 @@ void MainWindow::ShowTiles() {
     if (ClientHeight() != window.unitClient.height) {
         setClientUnits(window, kClientWidth, ClientHeight());
         PaintBackground();
-        // The area the window grew by was erased with the old background, tiled from its top.
-        RedrawWindow(window.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 }
 

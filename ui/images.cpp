@@ -165,6 +165,10 @@ void adoptBackgroundBitmap(UiWindow& window, HBITMAP bitmap) {
     }
     window.backgroundBitmap = bitmap;
     window.backgroundKind = TiledPattern;
+    // What was painted with the old background, the controls drawn over it included, is stale.
+    if (window.hwnd) {
+        RedrawWindow(window.hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
 }
 
 void setBackgroundImage(UiWindow& window, Gdiplus::Bitmap* image, int32_t width, int32_t height) {

@@ -40,5 +40,5 @@ HBITMAP createBlankDib(int32_t width, int32_t height);
 void setBackgroundImage(UiWindow& window, Gdiplus::Bitmap* image, int32_t width, int32_t height);
 
 // Replaces the window's background bitmap and brush by `bitmap` (taken over) and selects it
-// into the memory DC; the kind becomes TiledPattern.
+// into the memory DC; the kind becomes TiledPattern, and the window is painted again with it.
 void adoptBackgroundBitmap(UiWindow& window, HBITMAP bitmap);
